@@ -1,0 +1,18 @@
+// Where the program keeps its working files.
+#pragma once
+
+#include <string>
+
+namespace kw {
+
+// The folder of the running executable (from /proc/self/exe), without a
+// trailing '/' unless it is the root.
+std::string ExecutableDir();
+
+// The program directory: KEMPWELL_PROGRAM_DIR when that is set and not empty;
+// otherwise the executable's folder when the user may write there; otherwise
+// $XDG_DATA_HOME/kempwell (default ~/.local/share/kempwell), created with its
+// parents when missing.
+std::string ResolveProgramDir();
+
+}  // namespace kw
