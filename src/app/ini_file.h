@@ -50,7 +50,8 @@ class IniFile {
   size_t FindSection(std::string_view section) const;
   // Index of the key's line within the section that starts at sectionLine, or npos.
   size_t FindKey(size_t sectionLine, std::string_view key) const;
-  void Save() const;
+  // Writes these lines as the file's new content.
+  void Save(const std::vector<std::string>& lines) const;
 };
 
 }  // namespace kw

@@ -1,1 +1,88 @@
-// placeholder
+#include "app/program_dir.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "common/paths.h"
+
+namespace kw {
+
+namespace {
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string HomeDir() {
+  std::string home = Environment("HOME");
+  if (!home.empty()) return home;
+  std::vector<char> buf(16384);
+  struct passwd pw;
+  struct passwd* found = nullptr;
+  while (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == ERANGE && buf.size() < (1u << 20))
+    buf.resize(buf.size() * 2);
+  if (found && found->pw_dir) home = found->pw_dir;
+  return home;
+}
+
+// Creates each missing folder of path; folders that exist keep their mode.
+// Errors are not checked: a parent that refuses mkdir may still exist.
+void CreateFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string prefix = path.substr(0, slash);
+    if (!prefix.empty() && prefix.back() != '/') mkdir(prefix.c_str(), 0700);
+    if (slash == std::string::npos) return;
+  }
+}
+
+}  // namespace
+
+std::string ExecutableDir() {
+  std::vector<char> buf(256);
+  for (;;) {
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return {};
+    // A result that fills the buffer may have been cut short.
+    if (static_cast<size_t>(n) < buf.size()) return FolderPart(std::string(buf.data(), static_cast<size_t>(n)));
+    buf.resize(buf.size() * 2);
+  }
+}
+
+std::string ResolveProgramDir() {
+  const std::string override = Environment("KEMPWELL_PROGRAM_DIR");
+  if (!override.empty()) {
+    const std::string trimmed = WithoutTrailingSlashes(override);
+    return trimmed.empty() ? "/" : trimmed;
+  }
+
+  const std::string exeDir = ExecutableDir();
+  if (!exeDir.empty() && access(exeDir.c_str(), W_OK) == 0) return exeDir;
+
+  // A system-wide install: keep the working files per user instead.
+  const std::string xdg = Environment("XDG_DATA_HOME");
+  std::string dataHome;
+  if (!xdg.empty() && xdg.front() == '/') {
+    dataHome = WithoutTrailingSlashes(xdg);
+  } else {
+    const std::string home = HomeDir();
+    // Without any home there is no better place than the install folder.
+    if (home.empty()) return exeDir;
+    dataHome = WithoutTrailingSlashes(home) + "/.local/share";
+  }
+  const std::string dir = dataHome + "/kempwell";
+  CreateFolders(dir);
+  return dir;
+}
+
+}  // namespace kw

@@ -53,9 +53,12 @@ std::string AbsolutePath(const std::string& path) {
   return NormaliseAbsolute(CurrentDirectory() + "/" + path);
 }
 
+// Existence is checked on the normalised result: through a symbolic link the
+// kernel's "a/link/.." can name another entry than the lexical one.
 std::string ExpandLongPath(const std::string& path) {
-  if (!PathExists(path)) return {};
-  return AbsolutePath(path);
+  std::string full = AbsolutePath(path);
+  if (!PathExists(full)) return {};
+  return full;
 }
 
 std::string FolderPart(const std::string& path) {

@@ -1,1 +1,115 @@
-// placeholder
+#include "document/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "common/error.h"
+#include "common/paths.h"
+
+namespace kw {
+
+namespace {
+
+// The editor keeps positions in 32 bits.
+constexpr uint64_t kMaxFileSize = uint64_t{2} << 30;
+constexpr size_t kWholeFilePiece = size_t{1} << 20;
+constexpr size_t kLargestPiece = size_t{64} << 20;
+
+std::string ReasonText(int error) {
+  return std::generic_category().message(error);
+}
+
+std::string FileMessage(const char* verb, const std::string& path, const std::string& reason) {
+  return std::string("Cannot ") + verb + " file \"" + AbsolutePath(path) + "\". " + reason;
+}
+
+[[noreturn]] void ThrowOpenError(const std::string& path, int error) {
+  throw EKempwellError(CannotOpenFileMessage(path, error));
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::string CannotOpenFileMessage(const std::string& path, int error) {
+  return FileMessage("open", path, ReasonText(error));
+}
+
+std::string CannotCreateFileMessage(const std::string& path, int error) {
+  return FileMessage("create", path, ReasonText(error));
+}
+
+void ReadFilePieces(const std::string& path, size_t pieceSize,
+                    const std::function<void(uint64_t size)>& size,
+                    const std::function<void(std::string_view piece)>& consume) {
+  // Non-blocking so that opening a FIFO with no writer returns at once.
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) ThrowOpenError(path, errno);
+
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) ThrowOpenError(path, errno);
+  if (S_ISDIR(st.st_mode)) ThrowOpenError(path, EISDIR);
+  if (!S_ISREG(st.st_mode)) throw EKempwellError(FileMessage("open", path, "Not a regular file"));
+  if (static_cast<uint64_t>(st.st_size) >= kMaxFileSize) ThrowOpenError(path, EFBIG);
+
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    ThrowOpenError(path, errno);
+  }
+
+  if (size) size(static_cast<uint64_t>(st.st_size));
+
+  // Larger pieces buy nothing but a risk of failing to allocate the buffer.
+  if (pieceSize == 0) pieceSize = kWholeFilePiece;
+  if (pieceSize > kLargestPiece) pieceSize = kLargestPiece;
+  std::unique_ptr<char[]> buffer(new char[pieceSize]);
+  uint64_t total = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer.get(), pieceSize);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowOpenError(path, errno);
+    }
+    if (n == 0) break;
+    // A file that grows while it is read must not slip past the size limit.
+    total += static_cast<uint64_t>(n);
+    if (total >= kMaxFileSize) ThrowOpenError(path, EFBIG);
+    if (consume) consume(std::string_view(buffer.get(), static_cast<size_t>(n)));
+  }
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string text;
+  ReadFilePieces(
+      path, kWholeFilePiece, [&](uint64_t size) { text.reserve(static_cast<size_t>(size)); },
+      [&](std::string_view piece) { text.append(piece); });
+  return text;
+}
+
+void SaveTextFile(const std::string& path, std::string_view text, BreakStyle style) {
+  try {
+    ReplaceFileContent(path, [&](ContentSink& sink) { WriteWithBreaks(text, style, sink); });
+  } catch (const std::system_error& e) {
+    throw EKempwellError(CannotCreateFileMessage(path, e.code().value()));
+  }
+}
+
+}  // namespace kw

@@ -29,6 +29,9 @@ class BreakStyleDetector {
   bool sawCr_ = false;      // a CR that is not followed by LF
   bool sawLf_ = false;      // an LF that does not follow a CR
   bool sawCrLf_ = false;
+
+  // Once true, more text cannot change the result.
+  bool Decided() const { return sawCrLf_ || (sawCr_ && sawLf_); }
 };
 
 BreakStyle DetectBreakStyle(std::string_view text);

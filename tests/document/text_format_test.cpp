@@ -1,1 +1,112 @@
-// placeholder
+#include "document/text_format.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kw {
+namespace {
+
+struct RecordingSink : ContentSink {
+  void Write(std::string_view bytes) override { writes.emplace_back(bytes); }
+  std::vector<std::string> writes;
+};
+
+std::string Converted(std::string_view text, BreakStyle style) {
+  RecordingSink sink;
+  WriteWithBreaks(text, style, sink);
+  std::string all;
+  for (const std::string& w : sink.writes) all += w;
+  return all;
+}
+
+// Byte at a time, the obvious way, to hold the fast path against.
+std::string NaiveConvert(std::string_view text, BreakStyle style) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\r' || text[i] == '\n') out += BreakText(style);
+    else out += text[i];
+  }
+  return out;
+}
+
+std::string RandomText(std::mt19937& rng, size_t length) {
+  static const char kBytes[] = {'a', '\r', '\n', '\0', '\xE9'};
+  std::uniform_int_distribution<int> pick(0, 4);
+  std::string text;
+  for (size_t i = 0; i < length; ++i) text += kBytes[pick(rng)];
+  return text;
+}
+
+TEST(TextFormatDetect, StyleOfPiecedText) {
+  const struct {
+    const char* name;
+    std::vector<std::string> pieces;
+    BreakStyle expected;
+  } cases[] = {
+      {"OnlyCr", {"a\rb\r\rc"}, BreakStyle::CR},
+      {"OnlyLf", {"a\nb\n\nc"}, BreakStyle::LF},
+      {"CrLf", {"a\r\nb\r\n"}, BreakStyle::CRLF},
+      {"NoBreak", {"abc"}, BreakStyle::CRLF},
+      {"NothingFed", {}, BreakStyle::CRLF},
+      {"CrAndLfMixed", {"a\rb\nc"}, BreakStyle::CRLF},
+      {"CrLfAndLfMixed", {"a\r\nb\nc"}, BreakStyle::CRLF},
+      {"LoneCrAtVeryEnd", {"abc\r"}, BreakStyle::CR},
+      {"LoneCrEndingAPiece", {"a\r", "b\r"}, BreakStyle::CR},
+      {"CrLfSplitAcrossPieces", {"a\r", "", "\nb"}, BreakStyle::CRLF},
+      {"ZeroBytesAreText", {std::string("a\0\rb", 4)}, BreakStyle::CR},
+  };
+  for (const auto& c : cases) {
+    BreakStyleDetector detector;
+    for (const std::string& piece : c.pieces) detector.Feed(piece);
+    EXPECT_EQ(detector.Result(), c.expected) << c.name;
+  }
+}
+
+TEST(TextFormatDetect, AnySplitGivesTheWholeTextsStyle) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = RandomText(rng, round % 12);
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      BreakStyleDetector detector;
+      detector.Feed(std::string_view(text).substr(0, cut));
+      detector.Feed(std::string_view(text).substr(cut));
+      ASSERT_EQ(detector.Result(), DetectBreakStyle(text)) << "round " << round << " cut " << cut;
+    }
+  }
+}
+
+TEST(TextFormatWrite, LfCrIsTwoBreaksAndNothingIsAdded) {
+  EXPECT_EQ(Converted("a\n\rb", BreakStyle::LF), "a\n\nb");
+  EXPECT_EQ(Converted("a\r\n\r", BreakStyle::CR), "a\r\r");
+  EXPECT_EQ(Converted("a", BreakStyle::CRLF), "a");
+}
+
+TEST(TextFormatWrite, TextAlreadyInStyleGoesOutInOneWrite) {
+  const std::pair<std::string, BreakStyle> cases[] = {
+      {"a\rb\r", BreakStyle::CR}, {"a\nb\n", BreakStyle::LF}, {"a\r\nb\r\n", BreakStyle::CRLF}};
+  for (const auto& [text, style] : cases) {
+    RecordingSink sink;
+    WriteWithBreaks(text, style, sink);
+    EXPECT_EQ(sink.writes, std::vector<std::string>{text});
+  }
+}
+
+TEST(TextFormatWrite, MatchesNaiveConversionOnRandomText) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 2000; ++round) {
+    const std::string text = RandomText(rng, round % 40);
+    for (BreakStyle style : {BreakStyle::CR, BreakStyle::LF, BreakStyle::CRLF})
+      ASSERT_EQ(Converted(text, style), NaiveConvert(text, style)) << "round " << round;
+  }
+  // Fills the conversion buffer several times over, with a line longer than it.
+  const std::string big =
+      RandomText(rng, 3u << 20) + std::string(3u << 19, 'x') + RandomText(rng, 1u << 20);
+  EXPECT_EQ(Converted(big, BreakStyle::CRLF), NaiveConvert(big, BreakStyle::CRLF));
+}
+
+}  // namespace
+}  // namespace kw

@@ -1,0 +1,144 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMenu>
+#include <QToolButton>
+#include <unistd.h>
+
+#include "app/icons.h"
+#include "app/ini_file.h"
+#include "app/program_dir.h"
+#include "common/error.h"
+#include "common/paths.h"
+#include "controls/source_editor.h"
+#include "document/file_io.h"
+#include "document/string_list.h"
+#include "state/recent_files_sink.h"
+#include "tidy/diag_list_model.h"
+
+namespace kw {
+
+namespace {
+
+constexpr char kCaptionPrefix[] = "Kempwell Beta 2.0.7 ";
+
+QString FileNameText(const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
+
+}  // namespace
+
+TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(std::move(dialogs)) {
+  setWindowTitle(QString::fromLatin1(kApplicationTitle));
+  setWindowIcon(WindowIcon());
+  resize(625, 458);
+  move(347, 108);
+  setMinimumHeight(358);
+  BuildLayout();
+  BuildCommands();
+  ConnectEditor();
+  qApp->installEventFilter(this);
+}
+
+TForm1::~TForm1() { qApp->removeEventFilter(this); }
+
+void TForm1::ShowError(const std::exception& error) {
+  const bool outOfMemory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+  dialogs_->ShowError(this, outOfMemory ? QStringLiteral("Out of memory") : QString::fromLocal8Bit(error.what()));
+}
+
+void TForm1::FormCreate(const std::optional<std::string>& commandLineDocument) {
+  Guarded([&] {
+    ProgramDir = ResolveProgramDir();
+    const std::string mruFile = JoinPath(ProgramDir, "kwmru.ini");
+    if (Mru) Mru->SetIniFile(mruFile);
+    if (PathExists(mruFile)) Recentfiles1->setEnabled(true);
+    OptionsList.clear();
+    IgnoreList.clear();
+    const std::string ignoreFile = JoinPath(ProgramDir, "ignorelist.txt");
+    if (PathExists(ignoreFile)) IgnoreList = LoadStringList(ignoreFile);
+    LoadSettings();
+    if (commandLineDocument) {
+      CurrentFileName = ExpandLongPath(*commandLineDocument);
+      if (CurrentFileName.empty()) {
+        // Name the file the user asked for, not the empty path it expands to.
+        DiagModel->Clear();
+        Editor->Clear();
+        throw EKempwellError(CannotOpenFileMessage(*commandLineDocument, ENOENT));
+      }
+      OpenDocument(CurrentFileName);
+    }
+  });
+}
+
+void TForm1::LoadSettings() {
+  const IniFile ini(JoinPath(ProgramDir, "Kempwell.ini"));
+  const bool visible = ini.ReadBool("Options", "Toolbarvisible", true);
+  ToolbarPanel->setVisible(visible);
+  Toolbar1->setChecked(visible);
+}
+
+void TForm1::SaveSettings() {
+  IniFile ini(JoinPath(ProgramDir, "Kempwell.ini"));
+  ini.WriteBool("Options", "Toolbarvisible", Toolbar1->isChecked());
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+  FormShow();
+  QMainWindow::showEvent(e);
+}
+
+void TForm1::FormShow() { UpdateCommandStates(); }
+
+void TForm1::closeEvent(QCloseEvent* e) {
+  bool mayClose = false;
+  Guarded([&] { mayClose = FormClose(); });
+  if (mayClose) e->accept();
+  else e->ignore();
+}
+
+bool TForm1::FormClose() {
+  if (const char* question = UnsavedChangesQuestion(UnsavedPrompt::WindowClose, Editor->Modified(), Editor->LineCount()))
+    if (dialogs_->Confirm(this, QString::fromLatin1(question))) Editor->SaveToFile(CurrentFileName);
+  for (const char* name : {"~modified.htm", "~tidied.htm"}) {
+    const std::string leftover = JoinPath(DocumentDir, name);
+    if (PathExists(leftover)) unlink(leftover.c_str());
+  }
+  OptionsList.clear();
+  IgnoreList.clear();
+  // The settings are not worth keeping the window open for: the error is
+  // shown and the window closes all the same.
+  Guarded([this] { SaveSettings(); });
+  return true;
+}
+
+void TForm1::UpdateCommandStates() {
+  const bool document = !CurrentFileName.empty();
+  const bool modified = Editor->Modified();
+  const bool selection = Editor->SelAvail();
+  Suorita1->setEnabled(document);
+  btRun->setEnabled(document);
+  FileSaveAs1->setEnabled(modified);
+  btSaveas->setEnabled(modified);
+  Sulje1->setEnabled(document);
+  Korvaa1->setEnabled(modified);
+  btSave->setEnabled(modified);
+  Avaaselaimessa1->setEnabled(document);
+  btWebBrowser->setEnabled(document);
+  AutRiv->setEnabled(document);
+  actSearch->setEnabled(document);
+  Valitsekaikki1->setEnabled(document);
+  for (QAction* action : {EditCut1, PopupCut, EditPaste1, PopupPaste}) action->setEnabled(selection);
+  for (QAction* action : {EditUndo1, PopupUndo}) action->setEnabled(Editor->CanUndo());
+  UpdateCaption();
+}
+
+void TForm1::UpdateCaption() {
+  QString caption = QString::fromLatin1(kCaptionPrefix) + FileNameText(CurrentFileName);
+  if (Editor->Modified()) caption += QLatin1Char('*');
+  setWindowTitle(caption);
+}
+
+}  // namespace kw

@@ -1,0 +1,170 @@
+// The main window: its layout, its commands and the rules that enable them.
+// The handlers of each subsystem are defined in that subsystem's folder.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/shortcut_router.h"
+#include "app/user_dialogs.h"
+#include "document/unsaved_prompts.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace kw {
+
+class RecentFilesSink;
+class SourceEditor;
+class TDiagListModel;
+class TDiagListView;
+class TSplitterBar;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(std::unique_ptr<UserDialogs> dialogs = MakeDesktopDialogs(), QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Start-up, once the window is built: the program directory, the stores,
+  // the lists, the settings and the document named on the command line.
+  void FormCreate(const std::optional<std::string>& commandLineDocument);
+
+  // Recomputes which commands are enabled, then the caption.
+  void UpdateCommandStates();
+  void UpdateCaption();
+  void LoadSettings();
+  void SaveSettings();
+
+  // Document handling.
+  void OpenDocument(const std::string& fileName);
+  void FileOpen1Execute();
+  void Korvaa1Click();
+  // False when the save dialog was cancelled.
+  bool FileSaveAs1Execute();
+  void Sulje1Click();
+  void EditorDropFiles(const std::vector<std::string>& files);
+  void MruMenuClick(const std::string& fileName);
+  void MruFileNotExist(const std::string& fileName);
+
+  // Editor and window key and mouse handlers.
+  void EditorClick();
+  void EditorKeyDown(int key, Qt::KeyboardModifiers shift);
+  void EditorKeyUp(int key, Qt::KeyboardModifiers shift);
+  void EditorKeyPress(char key);
+  void Toolbar1Click();
+  void AutRivClick();
+  void actSearchExecute();
+  // Enables Undo, Cut, Copy, Paste and Select all from the editor's state.
+  void ApplyEditorRule();
+
+  // Runs a command handler; an error escaping it is shown in the standard
+  // error box and the window stays usable.
+  template <typename Handler>
+  void Guarded(Handler&& handler);
+
+  UserDialogs& Dialogs() { return *dialogs_; }
+  void SetRecentFiles(RecentFilesSink* mru) { Mru = mru; }
+
+  // State of the current document and of the program.
+  std::string ProgramDir;
+  std::string CurrentFileName;
+  std::string DocumentDir;
+  std::vector<std::string> OptionsList;
+  std::vector<std::string> IgnoreList;
+  RecentFilesSink* Mru = nullptr;
+
+  // Components.
+  SourceEditor* Editor = nullptr;
+  TDiagListView* DiagList = nullptr;
+  TDiagListModel* DiagModel = nullptr;
+  QWidget* ToolbarPanel = nullptr;
+  QWidget* StatusPanel = nullptr;
+  QWidget* Panel1 = nullptr;
+  QWidget* Panel2 = nullptr;
+  TSplitterBar* Splitter1 = nullptr;
+  QFrame* Bevel1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QToolButton* btOpen = nullptr;
+  QToolButton* btRun = nullptr;
+  QToolButton* btSaveas = nullptr;
+  QToolButton* btSave = nullptr;
+  QToolButton* btWebBrowser = nullptr;
+  QToolButton* btExit = nullptr;
+
+  // Commands. Main menu entries and actions:
+  QAction* FileOpen1 = nullptr;
+  QAction* Suorita1 = nullptr;  // Run tidy
+  QAction* FileSaveAs1 = nullptr;
+  QAction* Korvaa1 = nullptr;  // Save
+  QAction* Sulje1 = nullptr;   // Close
+  QMenu* Recentfiles1 = nullptr;
+  QAction* FileExit1 = nullptr;
+  QAction* EditUndo1 = nullptr;
+  QAction* EditCut1 = nullptr;
+  QAction* EditCopy1 = nullptr;
+  QAction* EditPaste1 = nullptr;
+  QAction* Valitsekaikki1 = nullptr;  // Edit > Select all
+  QAction* Toolbar1 = nullptr;
+  QAction* AutRiv = nullptr;  // Wordwrap
+  QAction* Avaaselaimessa1 = nullptr;  // View in browser
+  QAction* actSearch = nullptr;
+  QAction* actSearchNext = nullptr;
+  QAction* actSearchPrev = nullptr;
+  QAction* Ohjelmatiedot1 = nullptr;  // About
+  QMenu* EditMenu = nullptr;
+  // The editor's context menu and its entries:
+  QMenu* PopupMenu1 = nullptr;
+  QAction* PopupUndo = nullptr;
+  QAction* PopupCut = nullptr;
+  QAction* PopupCopy = nullptr;
+  QAction* PopupPaste = nullptr;
+  QAction* EditSelectAll1 = nullptr;
+
+ signals:
+  // The Find command; the search dialog answers it.
+  void SearchRequested();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void BuildLayout();
+  void BuildCommands();
+  void BuildMenus();
+  void BuildButtons();
+  void ConnectEditor();
+  QAction* NewAction(const QString& text, int icon, const QKeySequence& keys = {});
+  void FormShow();
+  // False when the close must not go on (a save that was asked for failed).
+  bool FormClose();
+  // Asks the unsaved-changes question of the operation and carries out a
+  // Yes; false when the operation must stop (the save dialog was cancelled).
+  bool AskAboutUnsavedText(UnsavedPrompt prompt);
+  bool EditorHasFocus() const;
+  void ShowError(const std::exception& error);
+
+  std::unique_ptr<UserDialogs> dialogs_;
+  ShortcutRouter router_;
+};
+
+template <typename Handler>
+void TForm1::Guarded(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    ShowError(error);
+  }
+}
+
+}  // namespace kw

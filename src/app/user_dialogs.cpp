@@ -1,0 +1,70 @@
+#include "app/user_dialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace kw {
+
+namespace {
+
+class DesktopDialogs : public UserDialogs {
+ public:
+  bool Confirm(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  }
+
+  void Inform(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
+    box.exec();
+  }
+
+  void ShowError(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
+    box.exec();
+  }
+
+  std::optional<std::string> AskOpenFileName(QWidget* parent, const std::string& startFolder) override {
+    QFileDialog& dialog = Dialog(openDialog_, parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Html files (*.html *.htm)"), QStringLiteral("All files (*)")});
+    dialog.selectNameFilter(QStringLiteral("Html files (*.html *.htm)"));
+    return Run(dialog, startFolder);
+  }
+
+  std::optional<std::string> AskSaveFileName(QWidget* parent, const std::string& startFolder) override {
+    QFileDialog& dialog = Dialog(saveDialog_, parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    return Run(dialog, startFolder);
+  }
+
+ private:
+  static QFileDialog& Dialog(QPointer<QFileDialog>& dialog, QWidget* parent) {
+    if (!dialog) dialog = new QFileDialog(parent);
+    return *dialog;
+  }
+
+  static std::optional<std::string> Run(QFileDialog& dialog, const std::string& startFolder) {
+    if (!startFolder.empty()) dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(startFolder)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+  }
+
+  // Owned by their parent window, which outlives every use.
+  QPointer<QFileDialog> openDialog_;
+  QPointer<QFileDialog> saveDialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<UserDialogs> MakeDesktopDialogs() { return std::make_unique<DesktopDialogs>(); }
+
+}  // namespace kw

@@ -1,0 +1,38 @@
+// Every question, message and file dialog the main window shows, behind one
+// interface so that tests can answer them without a modal box.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace kw {
+
+inline constexpr char kApplicationTitle[] = "Kempwell 2";
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+
+  // A confirmation box titled "Confirm" with a question icon and the buttons
+  // "&Yes" (default) and "&No"; true only for Yes.
+  virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+  // A plain message box titled with the application title and an OK button.
+  virtual void Inform(QWidget* parent, const QString& text) = 0;
+  // The standard error box: a critical message titled with the application title.
+  virtual void ShowError(QWidget* parent, const QString& text) = 0;
+  // The open dialog with the HTML filter; nullopt when cancelled. File names
+  // are bytes as the file system holds them.
+  virtual std::optional<std::string> AskOpenFileName(QWidget* parent, const std::string& startFolder) = 0;
+  // The save dialog: no filter, no added extension, no overwrite question.
+  virtual std::optional<std::string> AskSaveFileName(QWidget* parent, const std::string& startFolder) = 0;
+};
+
+// The desktop's boxes and dialogs. Each file dialog is one object for the
+// whole run, so it remembers the name last chosen in it.
+std::unique_ptr<UserDialogs> MakeDesktopDialogs();
+
+}  // namespace kw

@@ -1,0 +1,328 @@
+#include "controls/source_editor.h"
+
+#include <Qsci/qscicommandset.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QUrl>
+
+#include "controls/editor_accessible.h"
+#include "controls/smart_keys.h"
+#include "controls/word_at.h"
+#include "document/file_io.h"
+
+namespace kw {
+
+namespace {
+
+// Room left after a loaded text so that the first edits of a large document
+// do not have to copy the whole buffer.
+unsigned long LoadSlack(uint64_t size) { return static_cast<unsigned long>(size / 16 + 65536); }
+
+constexpr size_t kLoadPiece = 1 << 20;
+
+int ScintillaEolMode(BreakStyle style) {
+  switch (style) {
+    case BreakStyle::CR: return QsciScintillaBase::SC_EOL_CR;
+    case BreakStyle::LF: return QsciScintillaBase::SC_EOL_LF;
+    case BreakStyle::CRLF: break;
+  }
+  return QsciScintillaBase::SC_EOL_CRLF;
+}
+
+std::vector<std::string> LocalFiles(const QMimeData* mime) {
+  std::vector<std::string> files;
+  if (!mime || !mime->hasUrls()) return files;
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) files.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  return files;
+}
+
+}  // namespace
+
+SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
+  InstallEditorAccessibility();
+  setUtf8(false);  // every byte is one ISO-8859-1 character
+
+  // Insert and delete notifications make the toolkit convert and count the
+  // text from the start of the document on every keystroke; nothing here
+  // needs them (the modified flag comes from the save-point notifications).
+  Send(SCI_SETMODEVENTMASK, 0);
+
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPixelSize(13);
+  setFont(font);
+  QFont gutterFont = font;
+  gutterFont.setPixelSize(11);
+  setMarginsFont(gutterFont);
+  setMarginLineNumbers(0, true);
+  setMarginWidth(1, 0);
+  UpdateLineNumberWidth();
+
+  setTabWidth(kTabWidth);
+  setIndentationsUseTabs(false);
+  setAutoIndent(false);
+  setCaretLineVisible(false);
+  setEolMode(EolWindows);
+  Send(SCI_SETSCROLLWIDTH, 1);
+  Send(SCI_SETSCROLLWIDTHTRACKING, 1);
+  setWrapMode(WrapNone);
+  setContextMenuPolicy(Qt::DefaultContextMenu);
+  setAcceptDrops(true);
+
+  connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { forcedModified_ = false; });
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { UpdateLineNumberWidth(); });
+  connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &SourceEditor::ShowScrollHint);
+}
+
+long SourceEditor::Send(unsigned int msg, unsigned long wParam, long lParam) const {
+  return SendScintilla(msg, wParam, lParam);
+}
+
+void SourceEditor::LoadFromFile(const std::string& path) {
+  Send(SCI_SETUNDOCOLLECTION, 0);
+  Send(SCI_CLEARALL);
+  BreakStyleDetector detector;
+  try {
+    ReadFilePieces(
+        path, kLoadPiece,
+        [this](uint64_t size) { Send(SCI_ALLOCATE, static_cast<unsigned long>(size) + LoadSlack(size)); },
+        [this, &detector](std::string_view piece) {
+          detector.Feed(piece);
+          SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
+        });
+  } catch (...) {
+    Send(SCI_CLEARALL);
+    Send(SCI_EMPTYUNDOBUFFER);
+    Send(SCI_SETUNDOCOLLECTION, 1);
+    throw;
+  }
+  breaks_ = detector.Result();
+  Send(SCI_SETEOLMODE, ScintillaEolMode(breaks_));
+  Send(SCI_EMPTYUNDOBUFFER);
+  Send(SCI_SETUNDOCOLLECTION, 1);
+  Send(SCI_GOTOPOS, 0);
+  SetModified(false);
+  UpdateLineNumberWidth();
+}
+
+void SourceEditor::SaveToFile(const std::string& path) { SaveTextFile(path, Text(), breaks_); }
+
+void SourceEditor::Clear() {
+  Send(SCI_SETUNDOCOLLECTION, 0);
+  Send(SCI_CLEARALL);
+  Send(SCI_EMPTYUNDOBUFFER);
+  Send(SCI_SETUNDOCOLLECTION, 1);
+  UpdateLineNumberWidth();
+}
+
+std::string_view SourceEditor::Text() {
+  const long length = Send(SCI_GETLENGTH);
+  if (length == 0) return {};
+  return {static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)),
+          static_cast<size_t>(length)};
+}
+
+std::string_view SourceEditor::LineText(int line) {
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long end = Send(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+  if (start < 0 || end <= start) return {};
+  const auto* p = reinterpret_cast<const char*>(
+      Send(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
+  return {p, static_cast<size_t>(end - start)};
+}
+
+int SourceEditor::LineCount() const {
+  return Send(SCI_GETLENGTH) == 0 ? 0 : static_cast<int>(Send(SCI_GETLINECOUNT));
+}
+
+bool SourceEditor::Modified() const { return forcedModified_ || Send(SCI_GETMODIFY) != 0; }
+
+void SourceEditor::SetModified(bool modified) {
+  forcedModified_ = modified;
+  if (!modified) Send(SCI_SETSAVEPOINT);
+}
+
+bool SourceEditor::CanUndo() const { return Send(SCI_CANUNDO) != 0; }
+
+bool SourceEditor::CanPaste() const {
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  return mime && mime->hasText();
+}
+
+bool SourceEditor::SelAvail() const { return Send(SCI_GETSELECTIONSTART) != Send(SCI_GETSELECTIONEND); }
+
+TextPos SourceEditor::PosAt(long position) const {
+  const long line = Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  return {static_cast<int>(line) + 1, static_cast<int>(position - start) + 1};
+}
+
+long SourceEditor::Position(TextPos pos) const {
+  const long lines = Send(SCI_GETLINECOUNT);
+  const long line = std::clamp<long>(pos.line, 1, lines) - 1;
+  const long start = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long end = Send(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+  return std::clamp<long>(start + pos.column - 1, start, end);
+}
+
+TextPos SourceEditor::CaretPos() const { return PosAt(Send(SCI_GETCURRENTPOS)); }
+
+void SourceEditor::SetCaretPos(TextPos pos) { Send(SCI_GOTOPOS, static_cast<unsigned long>(Position(pos))); }
+
+TextPos SourceEditor::SelStart() const { return PosAt(Send(SCI_GETSELECTIONSTART)); }
+
+TextPos SourceEditor::SelEnd() const { return PosAt(Send(SCI_GETSELECTIONEND)); }
+
+int SourceEditor::TopLine() const {
+  return static_cast<int>(Send(SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(Send(SCI_GETFIRSTVISIBLELINE)))) + 1;
+}
+
+void SourceEditor::SetTopLine(int line) {
+  const long visible = Send(SCI_VISIBLEFROMDOCLINE, static_cast<unsigned long>(std::max(line, 1) - 1));
+  Send(SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(visible));
+}
+
+void SourceEditor::SetActiveLineColor(const QColor& color) {
+  activeLineColor_ = color;
+  setCaretLineBackgroundColor(color);
+  setCaretLineVisible(color.isValid());
+}
+
+bool SourceEditor::WordWrap() const { return wrapMode() != WrapNone; }
+
+void SourceEditor::SetWordWrap(bool on) {
+  setUpdatesEnabled(false);
+  setWrapMode(on ? WrapWord : WrapNone);
+  setUpdatesEnabled(true);
+}
+
+std::string SourceEditor::WordAtCaret() {
+  const TextPos caret = CaretPos();
+  return std::string(WordAt(LineText(caret.line - 1), static_cast<size_t>(caret.column - 1), identChars_));
+}
+
+void SourceEditor::UpdateLineNumberWidth() {
+  int digits = 1;
+  for (long lines = Send(SCI_GETLINECOUNT); lines >= 10; lines /= 10) ++digits;
+  digits = std::max(digits, 2);
+  if (digits == numberWidthDigits_) return;
+  numberWidthDigits_ = digits;
+  setMarginWidth(0, QString(digits + 1, QLatin1Char('9')));
+}
+
+void SourceEditor::ShowScrollHint(int value) {
+  const long line = Send(SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(value)) + 1;
+  QToolTip::showText(QCursor::pos(), tr("Line: %1").arg(line), this);
+}
+
+bool SourceEditor::IsTypedText(const QKeyEvent* e) const {
+  const QString text = e->text();
+  if (text.isEmpty() || !text[0].isPrint()) return false;
+  const int combination = e->key() | (e->modifiers() & ~Qt::KeypadModifier).toInt();
+  return standardCommands()->boundTo(combination) == nullptr;
+}
+
+// Smart tabs, smart tab deletion and the trimming of the blanks that Enter
+// would leave at the end of a line. Each is one undo step.
+bool SourceEditor::HandleSmartKey(const QKeyEvent* e) {
+  if ((e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || SelAvail() || isReadOnly()) return false;
+  const int key = e->key();
+  if (key != Qt::Key_Tab && key != Qt::Key_Backspace && key != Qt::Key_Return && key != Qt::Key_Enter)
+    return false;
+  const long caret = Send(SCI_GETCURRENTPOS);
+  const int line = static_cast<int>(Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret)));
+  const long lineStart = Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const std::string before(LineText(line).substr(0, static_cast<size_t>(caret - lineStart)));
+  auto lineAt = [this](int i) { return LineText(i); };
+
+  Send(SCI_BEGINUNDOACTION);
+  bool handled = true;
+  if (key == Qt::Key_Tab) {
+    const int column = DisplayColumn(before, before.size());
+    const int target = SmartTabColumn(lineAt, line, column);
+    const std::string blanks(static_cast<size_t>(target - column), ' ');
+    SendScintilla(SCI_REPLACESEL, 0UL, blanks.c_str());
+  } else if (key == Qt::Key_Backspace) {
+    const std::optional<int> target = SmartBackspaceColumn(lineAt, line, before);
+    const int column = DisplayColumn(before, before.size());
+    if (target && *target < column - 1) {
+      const size_t keep = IndexAtColumn(before, *target);
+      const std::string pad(static_cast<size_t>(*target - DisplayColumn(before, keep)), ' ');
+      Send(SCI_SETSEL, static_cast<unsigned long>(lineStart + static_cast<long>(keep)), caret);
+      SendScintilla(SCI_REPLACESEL, 0UL, pad.c_str());
+    } else {
+      handled = false;
+    }
+  } else {
+    const size_t trimFrom = TrailingBlanksStart(before);
+    if (trimFrom < before.size()) {
+      Send(SCI_SETSEL, static_cast<unsigned long>(lineStart + static_cast<long>(trimFrom)), caret);
+      SendScintilla(SCI_REPLACESEL, 0UL, "");
+    }
+    Send(SCI_NEWLINE);
+  }
+  Send(SCI_ENDUNDOACTION);
+  return handled;
+}
+
+void SourceEditor::keyPressEvent(QKeyEvent* e) {
+  if (OnKeyDown) OnKeyDown(*this, e->key(), e->modifiers());
+  if (HandleSmartKey(e)) {
+    e->accept();
+    return;
+  }
+  if (OnKeyPress && IsTypedText(e)) {
+    const QByteArray bytes = e->text().toLatin1();
+    for (char ch : bytes) OnKeyPress(*this, ch);
+  }
+  QsciScintilla::keyPressEvent(e);
+}
+
+void SourceEditor::keyReleaseEvent(QKeyEvent* e) {
+  if (OnKeyUp) OnKeyUp(*this, e->key(), e->modifiers());
+  QsciScintilla::keyReleaseEvent(e);
+}
+
+void SourceEditor::inputMethodEvent(QInputMethodEvent* e) {
+  if (OnKeyPress)
+    for (char ch : e->commitString().toLatin1()) OnKeyPress(*this, ch);
+  QsciScintilla::inputMethodEvent(e);
+}
+
+void SourceEditor::mouseReleaseEvent(QMouseEvent* e) {
+  QsciScintilla::mouseReleaseEvent(e);
+  if (OnClick) OnClick(*this);
+}
+
+void SourceEditor::contextMenuEvent(QContextMenuEvent* e) {
+  if (OnContextMenu) OnContextMenu(*this, e->globalPos());
+}
+
+void SourceEditor::dragEnterEvent(QDragEnterEvent* e) {
+  if (!LocalFiles(e->mimeData()).empty()) e->acceptProposedAction();
+  else QsciScintilla::dragEnterEvent(e);
+}
+
+void SourceEditor::dragMoveEvent(QDragMoveEvent* e) {
+  if (!LocalFiles(e->mimeData()).empty()) e->acceptProposedAction();
+  else QsciScintilla::dragMoveEvent(e);
+}
+
+void SourceEditor::dropEvent(QDropEvent* e) {
+  const std::vector<std::string> files = LocalFiles(e->mimeData());
+  if (files.empty()) {
+    QsciScintilla::dropEvent(e);
+    return;
+  }
+  e->acceptProposedAction();
+  if (OnDropFiles) OnDropFiles(*this, files);
+}
+
+}  // namespace kw

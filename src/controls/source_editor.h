@@ -1,0 +1,116 @@
+// The source editor control: 8-bit text shown as ISO-8859-1, loaded and saved
+// byte for byte in the document text format.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QColor>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/text_format.h"
+#include "highlight/ident_chars.h"
+
+namespace kw {
+
+// A text position: line and column from 1, the column a byte index plus 1.
+struct TextPos {
+  int line = 1;
+  int column = 1;
+  bool operator==(const TextPos&) const = default;
+};
+
+class SourceEditor : public QsciScintilla {
+  Q_OBJECT
+
+ public:
+  explicit SourceEditor(QWidget* parent = nullptr);
+
+  // Loading and saving in the document text format. Loading replaces the text
+  // without an undo step, records the file's break style and clears the
+  // modified flag; when it fails the editor is left empty and the error
+  // (EKempwellError) goes on. Saving writes the text with the recorded breaks.
+  void LoadFromFile(const std::string& path);
+  void SaveToFile(const std::string& path);
+  // The break style of the last load; CR LF before any load.
+  BreakStyle Breaks() const { return breaks_; }
+
+  // Empties the editor; the undo history goes with the text.
+  void Clear();
+
+  // The whole text in place, valid until the next change.
+  std::string_view Text();
+  // Line i (from 0) in place, without its break, valid until the next change.
+  std::string_view LineText(int line);
+  // 0 for an empty text, else the number of lines (a final break adds an empty one).
+  int LineCount() const;
+
+  // Set by every change of the text and by SetModified(true); cleared by
+  // SetModified(false) and when undo or redo returns to the text of that moment.
+  bool Modified() const;
+  void SetModified(bool modified);
+
+  bool CanUndo() const;
+  bool CanPaste() const;
+  bool SelAvail() const;
+
+  TextPos CaretPos() const;
+  // Clamped to the text: line 1 at least, the last line at most; column 1 at least, the line's end at most.
+  void SetCaretPos(TextPos pos);
+  TextPos SelStart() const;
+  TextPos SelEnd() const;
+  int TopLine() const;
+  // The editor clamps it: never above line 1 or past its last possible top line.
+  void SetTopLine(int line);
+
+  // The background of the caret's line; invalid (none painted) until first set.
+  QColor ActiveLineColor() const { return activeLineColor_; }
+  void SetActiveLineColor(const QColor& color);
+
+  bool WordWrap() const;
+  void SetWordWrap(bool on);
+
+  // The bytes that make up words, as the attached highlighter defines them.
+  void SetIdentChars(const IdentCharTable& identChars) { identChars_ = identChars; }
+  // The word around the caret (see WordAt).
+  std::string WordAtCaret();
+
+  // Events, each with the editor as sender; unset events are skipped.
+  // Key-down comes for every key that reaches the editor, before it acts on it.
+  std::function<void(SourceEditor&, int key, Qt::KeyboardModifiers)> OnKeyDown;
+  std::function<void(SourceEditor&, int key, Qt::KeyboardModifiers)> OnKeyUp;
+  // One call for each typed character, before it is inserted.
+  std::function<void(SourceEditor&, char ch)> OnKeyPress;
+  std::function<void(SourceEditor&)> OnClick;
+  std::function<void(SourceEditor&, const std::vector<std::string>& files)> OnDropFiles;
+  std::function<void(SourceEditor&, const QPoint& globalPos)> OnContextMenu;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  long Position(TextPos pos) const;
+  TextPos PosAt(long position) const;
+  long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
+  bool IsTypedText(const QKeyEvent* e) const;
+  bool HandleSmartKey(const QKeyEvent* e);
+  void UpdateLineNumberWidth();
+  void ShowScrollHint(int value);
+
+  BreakStyle breaks_ = BreakStyle::CRLF;
+  bool forcedModified_ = false;
+  QColor activeLineColor_;
+  IdentCharTable identChars_ = kHtmlIdentChars;
+  int numberWidthDigits_ = 0;
+};
+
+}  // namespace kw

@@ -1,0 +1,40 @@
+#include "tidy/diag_list_model.h"
+
+namespace kw {
+
+int TDiagListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int TDiagListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant TDiagListModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+  const TTreeData& row = rows_[static_cast<size_t>(index.row())];
+  const std::string& text = index.column() == LineColumn ? row.Line : row.Message;
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QVariant TDiagListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section == LineColumn) return QStringLiteral("Line");
+  if (section == MessageColumn) return QStringLiteral("Message");
+  return {};
+}
+
+int TDiagListModel::AddListEntry(const TTreeData& data) {
+  const int row = rowCount();
+  beginInsertRows({}, row, row);
+  rows_.push_back(data);
+  endInsertRows();
+  return row;
+}
+
+void TDiagListModel::Clear() {
+  if (rows_.empty()) return;
+  beginResetModel();
+  rows_.clear();
+  endResetModel();
+}
+
+}  // namespace kw

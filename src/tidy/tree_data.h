@@ -1,0 +1,13 @@
+// One diagnostic of tidy's report, as the diagnostics list shows it.
+#pragma once
+
+#include <string>
+
+namespace kw {
+
+struct TTreeData {
+  std::string Message;
+  std::string Line;  // decimal text as tidy wrote it; "0" for the no-messages entry
+};
+
+}  // namespace kw
