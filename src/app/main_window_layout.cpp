@@ -91,6 +91,9 @@ void TForm1::BuildLayout() {
 
   auto* toolbar = new FixedPanel(central);
   toolbar->setFixedWidth(95);
+  QFont buttonFont = toolbar->font();
+  buttonFont.setPixelSize(11);
+  toolbar->setFont(buttonFont);
   ToolbarPanel = toolbar;
   upper->addWidget(ToolbarPanel);
 

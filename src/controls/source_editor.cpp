@@ -55,11 +55,12 @@ SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
   // needs them (the modified flag comes from the save-point notifications).
   Send(SCI_SETMODEVENTMASK, 0);
 
+  // The editor's styles take point sizes; these are 13 and 11 logical pixels.
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPixelSize(13);
+  font.setPointSizeF(13 * 72.0 / 96.0);
   setFont(font);
   QFont gutterFont = font;
-  gutterFont.setPixelSize(11);
+  gutterFont.setPointSizeF(11 * 72.0 / 96.0);
   setMarginsFont(gutterFont);
   setMarginLineNumbers(0, true);
   setMarginWidth(1, 0);
@@ -222,11 +223,15 @@ void SourceEditor::ShowScrollHint(int value) {
   QToolTip::showText(QCursor::pos(), tr("Line: %1").arg(line), this);
 }
 
+bool SourceEditor::IsCommandKey(const QKeyEvent* e) const {
+  const int combination = e->key() | (e->modifiers() & ~Qt::KeypadModifier).toInt();
+  return standardCommands()->boundTo(combination) != nullptr;
+}
+
 bool SourceEditor::IsTypedText(const QKeyEvent* e) const {
   const QString text = e->text();
-  if (text.isEmpty() || !text[0].isPrint()) return false;
-  const int combination = e->key() | (e->modifiers() & ~Qt::KeypadModifier).toInt();
-  return standardCommands()->boundTo(combination) == nullptr;
+  return !text.isEmpty() && text[0].isPrint() && !IsCommandKey(e) &&
+         !(e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
 }
 
 // Smart tabs, smart tab deletion and the trimming of the blanks that Enter
@@ -278,9 +283,13 @@ void SourceEditor::keyPressEvent(QKeyEvent* e) {
     e->accept();
     return;
   }
-  if (OnKeyPress && IsTypedText(e)) {
-    const QByteArray bytes = e->text().toLatin1();
-    for (char ch : bytes) OnKeyPress(*this, ch);
+  if (IsTypedText(e)) {
+    if (OnKeyPress)
+      for (char ch : e->text().toLatin1()) OnKeyPress(*this, ch);
+  } else if ((e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) && !IsCommandKey(e)) {
+    // A control combination that nothing is bound to types nothing.
+    e->ignore();
+    return;
   }
   QsciScintilla::keyPressEvent(e);
 }

@@ -101,6 +101,7 @@ class SourceEditor : public QsciScintilla {
   long Position(TextPos pos) const;
   TextPos PosAt(long position) const;
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
+  bool IsCommandKey(const QKeyEvent* e) const;
   bool IsTypedText(const QKeyEvent* e) const;
   bool HandleSmartKey(const QKeyEvent* e);
   void UpdateLineNumberWidth();

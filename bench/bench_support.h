@@ -1,0 +1,75 @@
+// Shared pieces of the benchmarks: clocks, medians, child processes, the
+// generated document and the environment an offscreen Qt needs.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kwbench {
+
+// CLOCK_MONOTONIC in nanoseconds: the same clock in parent and child, so a
+// child can report when it reached a step and the parent can subtract.
+int64_t NowNs();
+inline double Ms(int64_t ns) { return static_cast<double>(ns) / 1e6; }
+
+struct Summary {
+  double median = 0;
+  double min = 0;
+  double max = 0;
+  size_t count = 0;
+};
+Summary Summarize(std::vector<double> values);
+// "131.2 ms (128.0 .. 140.9)"
+std::string FormatMs(const Summary& s);
+std::string FormatNumber(double value, int decimals);
+
+// A folder under $TMPDIR (or /tmp) removed with its contents on destruction.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& prefix);
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir();
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// QT_QPA_PLATFORM=offscreen unless already chosen, and a private
+// XDG_RUNTIME_DIR when none is set. Children inherit both.
+void PrepareQtEnvironment(const TempDir& scratch);
+
+std::string SelfExecutable();
+
+// A child started without a shell, its stdout on a pipe.
+struct Child {
+  pid_t pid = -1;
+  int out = -1;
+};
+Child SpawnChild(const std::vector<std::string>& argv);
+// Reads up to and including the first line break; empty at end of output.
+std::string ReadLine(int fd);
+// Reads what is left, closes the pipe and reaps the child; false when the
+// child failed.
+bool FinishChild(Child& child, std::string* rest = nullptr);
+
+// Fields of /proc/self/status such as "VmHWM", in KiB; -1 when missing.
+long StatusKb(const char* field);
+
+// "key=value" out of a line of such pairs separated by blanks.
+std::string Field(const std::string& line, const std::string& key);
+
+struct GeneratedDocument {
+  uint64_t bytes = 0;
+  uint64_t lines = 0;
+};
+// A deterministic HTML document of about `bytes` bytes with LF breaks:
+// nested markup with attributes, text with entities, comments, tables and
+// links, lines of about 70 bytes on average.
+GeneratedDocument WriteHtmlDocument(const std::string& path, uint64_t bytes);
+
+}  // namespace kwbench

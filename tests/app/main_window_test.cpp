@@ -1,0 +1,416 @@
+// The main window driven through real keys, clicks and menus, with its
+// questions and dialogs answered by a script.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "controls/diag_list_view.h"
+#include "controls/source_editor.h"
+#include "controls/splitter_bar.h"
+#include "state/recent_files_sink.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_files.h"
+#include "tidy/diag_list_model.h"
+
+using namespace std::string_literals;
+using kw::TForm1;
+using kw::test::ScriptedDialogs;
+using kw::test::TempFolder;
+
+namespace {
+
+struct RecordingRecentFiles : kw::RecentFilesSink {
+  void SetIniFile(const std::string& path) override { iniFile = path; }
+  void AddFile(const std::string& path) override { added.push_back(path); }
+  std::string iniFile;
+  std::vector<std::string> added;
+};
+
+constexpr char kPrefix[] = "Kempwell Beta 2.0.7 ";
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TempFolder> programDir_;
+  std::unique_ptr<TempFolder> docs_;
+  std::unique_ptr<TForm1> form_;
+  ScriptedDialogs* dialogs_ = nullptr;
+  RecordingRecentFiles mru_;
+
+  void Start(const std::optional<std::string>& document = std::nullopt) {
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    form_ = std::make_unique<TForm1>(std::move(dialogs));
+    form_->SetRecentFiles(&mru_);
+    form_->FormCreate(document);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->Editor->setFocus();
+  }
+  kw::SourceEditor& Editor() { return *form_->Editor; }
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(&Editor(), Qt::Key(key), modifiers); }
+  QString Caption() const { return form_->windowTitle(); }
+  std::string OpenSample(const std::string& bytes = "<p>one</p>\r\n<p>two</p>") {
+    const std::string path = docs_->Write("page one.htm", bytes);
+    Start(path);
+    return path;
+  }
+
+ private slots:
+  void init() {
+    programDir_ = std::make_unique<TempFolder>();
+    docs_ = std::make_unique<TempFolder>();
+    qputenv("KEMPWELL_PROGRAM_DIR", QByteArray::fromStdString(programDir_->Path()));
+    mru_ = {};
+  }
+  void cleanup() { form_.reset(); }
+
+  void startsWithOnlyTheAlwaysAvailableCommands() {
+    Start();
+    QCOMPARE(Caption(), QString(kPrefix));
+    for (QAction* off : {form_->Suorita1, form_->FileSaveAs1, form_->Korvaa1, form_->Sulje1, form_->AutRiv,
+                         form_->Avaaselaimessa1, form_->actSearch, form_->Valitsekaikki1})
+      QVERIFY2(!off->isEnabled(), qPrintable(off->text()));
+    for (QAction* on : {form_->FileOpen1, form_->FileExit1, form_->Toolbar1, form_->Ohjelmatiedot1})
+      QVERIFY2(on->isEnabled(), qPrintable(on->text()));
+    for (QToolButton* off : {form_->btRun, form_->btSave, form_->btSaveas, form_->btWebBrowser}) QVERIFY(!off->isEnabled());
+    QVERIFY(form_->btOpen->isEnabled() && form_->btExit->isEnabled());
+    QVERIFY(!form_->Recentfiles1->isEnabled());
+    QVERIFY(form_->ToolbarPanel->isVisible());
+    QCOMPARE(QString::fromStdString(mru_.iniFile), QString::fromStdString(programDir_->File("kwmru.ini")));
+  }
+
+  void shortcutsWithoutADocument() {
+    Start();
+    QSignalSpy run(form_->Suorita1, &QAction::triggered);
+    QSignalSpy next(form_->actSearchNext, &QAction::triggered);
+    QSignalSpy previous(form_->actSearchPrev, &QAction::triggered);
+    QSignalSpy search(form_.get(), &TForm1::SearchRequested);
+    Key(Qt::Key_S, Qt::ControlModifier);
+    Key(Qt::Key_R, Qt::ControlModifier);
+    Key(Qt::Key_F4, Qt::ControlModifier);
+    QCOMPARE(run.count(), 0);
+    QVERIFY(dialogs_->errors.empty());
+    Key(Qt::Key_F3);
+    Key(Qt::Key_F3, Qt::ControlModifier);
+    QCOMPARE(next.count(), 1);
+    QCOMPARE(previous.count(), 1);
+    // Find is disabled and takes the key press; the release opens the search.
+    Key(Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(search.count(), 1);
+    QCOMPARE(Editor().Text(), std::string_view());
+  }
+
+  void typingWithoutADocumentEnablesOnlySaving() {
+    Start();
+    QTest::keyClicks(&Editor(), "x");
+    QVERIFY(form_->Korvaa1->isEnabled() && form_->FileSaveAs1->isEnabled() && form_->btSave->isEnabled());
+    QVERIFY(!form_->Suorita1->isEnabled() && !form_->Sulje1->isEnabled());
+    QCOMPARE(Caption(), QString(kPrefix) + "*");
+    // Save has no file name to write to: the error names the empty path.
+    Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs_->errors.size(), size_t(1));
+    QCOMPARE(dialogs_->errors[0], QString("Cannot create file \"\". No such file or directory"));
+    QVERIFY(Editor().Modified());
+  }
+
+  void openingFromTheCommandLine() {
+    const std::string path = OpenSample();
+    QCOMPARE(Caption(), QString(kPrefix) + QString::fromStdString(path));
+    QCOMPARE(QString::fromStdString(form_->DocumentDir), QString::fromStdString(docs_->Path()));
+    QCOMPARE(mru_.added, std::vector<std::string>{path});
+    QVERIFY(form_->Recentfiles1->isEnabled());
+    for (QAction* on : {form_->Suorita1, form_->Sulje1, form_->Avaaselaimessa1, form_->AutRiv, form_->Valitsekaikki1,
+                        form_->actSearch})
+      QVERIFY2(on->isEnabled(), qPrintable(on->text()));
+    QVERIFY(!form_->Korvaa1->isEnabled() && !form_->FileSaveAs1->isEnabled());
+    QTest::keyClicks(&Editor(), "x");
+    QVERIFY(form_->Korvaa1->isEnabled() && form_->FileSaveAs1->isEnabled());
+    QSignalSpy run(form_->Suorita1, &QAction::triggered);
+    Key(Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(run.count(), 1);
+  }
+
+  void aRelativeCommandLinePathIsMadeAbsolute() {
+    docs_->Write("rel.htm", "x");
+    const QByteArray cwd = qgetenv("PWD");
+    QVERIFY(QDir::setCurrent(QString::fromStdString(docs_->Path())));
+    Start(std::string("./sub/../rel.htm"));
+    QDir::setCurrent(QString::fromLocal8Bit(cwd));
+    QCOMPARE(QString::fromStdString(form_->CurrentFileName), QString::fromStdString(docs_->File("rel.htm")));
+  }
+
+  void aMissingCommandLineFileIsNamedInTheError() {
+    Start(docs_->File("missing file.htm"));
+    QCOMPARE(dialogs_->errors.size(), size_t(1));
+    QCOMPARE(dialogs_->errors[0],
+             QString("Cannot open file \"%1\". No such file or directory").arg(QString::fromStdString(docs_->File("missing file.htm"))));
+    QVERIFY(form_->CurrentFileName.empty());
+    QCOMPARE(Caption(), QString(kPrefix));
+  }
+
+  void toolbarSetting_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("0 hides") << "0" << false;
+    QTest::newRow("abc is no number: default") << "abc" << true;
+    QTest::newRow("0x0 hides") << "0x0" << false;
+    QTest::newRow("0x10 shows") << "0x10" << true;
+  }
+  void toolbarSetting() {
+    QFETCH(QString, stored);
+    QFETCH(bool, visible);
+    programDir_->Write("Kempwell.ini", "[options]\ntoolbarVISIBLE = " + stored.toStdString() + "\n");
+    Start();
+    QCOMPARE(form_->ToolbarPanel->isVisible(), visible);
+    QCOMPARE(form_->Toolbar1->isChecked(), visible);
+  }
+
+  void firstCloseWritesTheSettings() {
+    Start();
+    QVERIFY(form_->close());
+    QCOMPARE(TempFolder::Read(programDir_->File("Kempwell.ini")), std::string("[Options]\nToolbarvisible=1\n"));
+  }
+
+  void hidingTheToolbarIsStoredAtClose() {
+    Start();
+    const int editorWidth = Editor().width();
+    form_->Toolbar1->trigger();
+    QTRY_VERIFY(Editor().width() > editorWidth);
+    QVERIFY(!form_->ToolbarPanel->isVisible());
+    QVERIFY(form_->close());
+    QCOMPARE(TempFolder::Read(programDir_->File("Kempwell.ini")), std::string("[Options]\nToolbarvisible=0\n"));
+  }
+
+  void editingKeysRefreshOnlyWhenTheyAreTyped() {
+    OpenSample();
+    Key(Qt::Key_Return);
+    QVERIFY(Editor().Modified());
+    QVERIFY(!form_->Korvaa1->isEnabled());
+    QCOMPARE(Caption().endsWith('*'), false);
+    Key(Qt::Key_Delete);
+    QVERIFY(form_->Korvaa1->isEnabled());
+    QVERIFY(Caption().endsWith('*'));
+  }
+
+  void pasteSetsTheFlagButNotTheStates() {
+    OpenSample();
+    QApplication::clipboard()->setText("pasted");
+    Key(Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(Editor().Text().substr(0, 6) == "pasted");
+    QVERIFY(Editor().Modified());
+    QVERIFY(!form_->Korvaa1->isEnabled());
+  }
+
+  void saveWritesTheTextBackByteForByte() {
+    const std::string path = OpenSample("a\r\nb\r\n\xe9\0z"s);
+    Key(Qt::Key_End);
+    QTest::keyClicks(&Editor(), "!");
+    Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(TempFolder::Read(path), "a!\r\nb\r\n\xe9\0z"s);
+    QVERIFY(!Editor().Modified());
+    QVERIFY(!form_->Korvaa1->isEnabled());
+    QCOMPARE(Caption(), QString(kPrefix) + QString::fromStdString(path));
+  }
+
+  void aFailedSaveKeepsTheOldFileAndTheFlag() {
+    const std::string path = OpenSample("old");
+    form_->CurrentFileName = docs_->File("no such folder/page.htm");
+    QTest::keyClicks(&Editor(), "new ");
+    Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(dialogs_->errors.size(), size_t(1));
+    QVERIFY(dialogs_->errors[0].startsWith("Cannot create file \"" + QString::fromStdString(docs_->File("no such folder/page.htm"))));
+    QVERIFY(Editor().Modified());
+    QCOMPARE(TempFolder::Read(path), std::string("old"));
+  }
+
+  void saveAsAdoptsTheNameButNotTheFolder() {
+    OpenSample();
+    TempFolder other;
+    const std::string target = other.File("copy.htm");
+    QTest::keyClicks(&Editor(), "x");
+    dialogs_->saveAnswers = {target};
+    form_->btSaveas->click();
+    QCOMPARE(form_->CurrentFileName, target);
+    QCOMPARE(TempFolder::Read(target), "x<p>one</p>\r\n<p>two</p>"s);
+    QCOMPARE(mru_.added.size(), size_t(1));
+    form_->FileOpen1->trigger();
+    QCOMPARE(dialogs_->openFolders.back(), docs_->Path());
+  }
+
+  void openQuestionAnsweredNoOpensTheChosenFile() {
+    OpenSample();
+    QTest::keyClicks(&Editor(), "x");
+    const std::string second = docs_->Write("second.htm", "second");
+    dialogs_->confirmAnswers = {false};
+    dialogs_->openAnswers = {second};
+    Key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(dialogs_->confirms, std::vector<QString>{"The file has been modified, do you want to save it?"});
+    QCOMPARE(Editor().Text(), std::string_view("second"));
+    QVERIFY(!Editor().Modified());
+  }
+
+  void cancellingTheSaveAfterYesKeepsTheText() {
+    OpenSample();
+    QTest::keyClicks(&Editor(), "keep");
+    dialogs_->confirmAnswers = {true, true};
+    Key(Qt::Key_O, Qt::ControlModifier);  // Yes, then the save dialog is cancelled
+    QVERIFY(dialogs_->openFolders.empty());
+    form_->Sulje1->trigger();
+    QCOMPARE(dialogs_->confirms.back(), QString("The file has been modified, do you want to save before closing?"));
+    QVERIFY(Editor().Text().substr(0, 4) == "keep");
+    QVERIFY(!form_->CurrentFileName.empty());
+  }
+
+  void closeAnsweredYesSavesUnderTheNewNameThenCloses() {
+    OpenSample();
+    QTest::keyClicks(&Editor(), "x");
+    const std::string target = docs_->File("saved.htm");
+    dialogs_->confirmAnswers = {true};
+    dialogs_->saveAnswers = {target};
+    Key(Qt::Key_F4, Qt::ControlModifier);
+    QCOMPARE(TempFolder::Read(target), "x<p>one</p>\r\n<p>two</p>"s);
+    QVERIFY(form_->CurrentFileName.empty());
+    QCOMPARE(Editor().LineCount(), 0);
+    QVERIFY(!form_->Sulje1->isEnabled());
+  }
+
+  void droppingSavesInPlaceWhenAskedAndOpensTheFirstFile() {
+    const std::string first = OpenSample("first");
+    QTest::keyClicks(&Editor(), "edited ");
+    const std::string a = docs_->Write("a.htm", "A"), b = docs_->Write("b.htm", "B");
+    dialogs_->confirmAnswers = {true};
+    form_->EditorDropFiles({a, b, docs_->File("c.htm")});
+    QCOMPARE(TempFolder::Read(first), std::string("edited first"));
+    QCOMPARE(form_->CurrentFileName, a);
+    QCOMPARE(Editor().Text(), std::string_view("A"));
+  }
+
+  void recentFilePicks() {
+    OpenSample();
+    const std::string other = docs_->Write("other.htm", "other");
+    form_->MruMenuClick(other);
+    QCOMPARE(form_->CurrentFileName, other);
+    form_->MruFileNotExist(docs_->File("gone.htm"));
+    QCOMPARE(dialogs_->infos, std::vector<QString>{"The file does not exist!"});
+    QCOMPARE(form_->CurrentFileName, other);
+  }
+
+  void windowCloseQuestion() {
+    Start();
+    QTest::keyClicks(&Editor(), "typed");
+    dialogs_->confirmAnswers = {true};
+    QVERIFY(!form_->close());  // Yes with no file name: the write fails and the window stays
+    QVERIFY(dialogs_->errors.back().startsWith("Cannot create file \"\""));
+    dialogs_->confirmAnswers = {false};
+    QVERIFY(form_->close());
+    QCOMPARE(dialogs_->confirms.size(), size_t(2));
+  }
+
+  void deleteInAnEmptyEditorMarksItModifiedWithoutLines() {
+    Start();
+    Key(Qt::Key_Delete);
+    QVERIFY(Editor().Modified());
+    QCOMPARE(Editor().LineCount(), 0);
+    QVERIFY(form_->close());
+    QVERIFY(dialogs_->confirms.empty());
+  }
+
+  void closingRemovesTheBrowserCopyOfTheDocumentsFolderOnly() {
+    OpenSample();
+    TempFolder elsewhere;
+    const std::string ours = docs_->Write("~modified.htm", "copy"), stray = docs_->Write("~tidied.htm", "t");
+    const std::string theirs = elsewhere.Write("~modified.htm", "copy");
+    QVERIFY(form_->close());
+    QVERIFY(!kw::test::TempFolder::Read(theirs).empty());
+    QVERIFY(TempFolder::Read(ours).empty() && TempFolder::Read(stray).empty());
+  }
+
+  void f1ShowsTheWordAtTheCaret() {
+    OpenSample("<table border=1>  x");
+    Editor().SetCaretPos({1, 4});
+    Key(Qt::Key_F1);
+    Editor().SetCaretPos({1, 18});
+    Key(Qt::Key_F1);
+    QCOMPARE(dialogs_->infos, (std::vector<QString>{"table", ""}));
+  }
+
+  void ctrlASelectsTheWholeText() {
+    OpenSample();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Editor().SelStart(), (kw::TextPos{1, 1}));
+    QCOMPARE(Editor().SelEnd(), (kw::TextPos{2, 11}));
+    // The release alone selects too.
+    Editor().SetCaretPos({1, 1});
+    QTest::keyRelease(&Editor(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(Editor().SelAvail());
+  }
+
+  void copyAndPasteNeedTheEditorFocus() {
+    OpenSample();
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText("before");
+    form_->DiagList->setFocus();
+    QTest::keyClick(form_->DiagList, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QString("before"));
+    QVERIFY(!form_->EditCopy1->isEnabled() && !form_->EditPaste1->isEnabled());
+    Editor().setFocus();
+    Key(Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QString("<p>one</p>\r\n<p>two</p>"));
+  }
+
+  void clicksAndKeysPaintTheCaretLineWhite() {
+    OpenSample();
+    QVERIFY(!Editor().ActiveLineColor().isValid());
+    QTest::mouseClick(Editor().viewport(), Qt::LeftButton, {}, QPoint(40, 5));
+    QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 255));
+    Editor().SetActiveLineColor(Qt::yellow);
+    Key(Qt::Key_Right);
+    QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 255));
+  }
+
+  void wordwrapToggle() {
+    OpenSample();
+    Key(Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(Editor().WordWrap() && form_->AutRiv->isChecked());
+    Key(Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!Editor().WordWrap() && !form_->AutRiv->isChecked());
+  }
+
+  void theSplitterResizesTheListAndEscCancels() {
+    Start();
+    QWidget* bar = form_->Splitter1;
+    const int before = form_->Panel2->height();
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(10, 2));
+    QTest::mouseMove(bar, QPoint(10, -48));
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(10, -48));
+    QCOMPARE(form_->Panel2->height(), before);
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(10, 2));
+    QTest::mouseMove(bar, QPoint(10, -48));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(10, -48));
+    QTRY_COMPARE(form_->Panel2->height(), before + 50);
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(10, 2));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(10, 5000));
+    QTRY_COMPARE(form_->Panel2->height(), 30);
+  }
+
+  void exitButtonClosesAnUnmodifiedWindow() {
+    OpenSample();
+    form_->btExit->click();
+    QVERIFY(!form_->isVisible());
+    QVERIFY(dialogs_->confirms.empty());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

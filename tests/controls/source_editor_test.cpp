@@ -1,0 +1,169 @@
+// The editor control: byte-exact loading and saving, the modified flag,
+// undo, typed-character events, smart keys and file drops.
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include "common/error.h"
+#include "controls/source_editor.h"
+#include "support/temp_files.h"
+
+using namespace std::string_literals;
+using kw::SourceEditor;
+using kw::test::TempFolder;
+
+class SourceEditorTest : public QObject {
+  Q_OBJECT
+
+  TempFolder folder_;
+
+  std::string RoundTrip(SourceEditor& editor, const std::string& bytes) {
+    editor.LoadFromFile(folder_.Write("in.htm", bytes));
+    editor.SaveToFile(folder_.File("out.htm"));
+    return TempFolder::Read(folder_.File("out.htm"));
+  }
+
+ private slots:
+  void savesWhatItLoaded_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("saved");
+    auto row = [](const char* name, const std::string& in, const std::string& out) {
+      QTest::newRow(name) << QByteArray::fromStdString(in) << QByteArray::fromStdString(out);
+    };
+    row("empty file", "", "");
+    row("LF with a final break", "a\nb\n", "a\nb\n");
+    row("CR only", "a\rb", "a\rb");
+    row("CR LF, no final break", "a\r\nb", "a\r\nb");
+    row("no break at all", "<p>x</p>", "<p>x</p>");
+    row("zero bytes and 0x80-0xFF kept", "\0\x80\xff\xe9\r\n\0"s, "\0\x80\xff\xe9\r\n\0"s);
+    row("mixed breaks come back as CR LF", "a\nb\r\nc\rd", "a\r\nb\r\nc\r\nd");
+    row("LF CR is two breaks", "a\n\rb", "a\r\n\r\nb");
+  }
+  void savesWhatItLoaded() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, saved);
+    SourceEditor editor;
+    QCOMPARE(QByteArray::fromStdString(RoundTrip(editor, bytes.toStdString())), saved);
+    QVERIFY(!editor.Modified());
+  }
+
+  void linesAsTheDocumentCountsThem() {
+    SourceEditor editor;
+    editor.LoadFromFile(folder_.Write("a.htm", ""));
+    QCOMPARE(editor.LineCount(), 0);
+    editor.LoadFromFile(folder_.Write("a.htm", "a\nb\n"));
+    QCOMPARE(editor.LineCount(), 3);
+    QCOMPARE(editor.LineText(1), std::string_view("b"));
+  }
+
+  void bytesShowAsLatin1() {
+    SourceEditor editor;
+    editor.LoadFromFile(folder_.Write("a.htm", "caf\xe9"));
+    QCOMPARE(editor.text(), QString::fromUtf8("café"));
+    editor.selectAll();
+    editor.copy();
+    QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("café"));
+  }
+
+  void aFailedLoadLeavesTheEditorEmpty() {
+    SourceEditor editor;
+    editor.LoadFromFile(folder_.Write("a.htm", "old text"));
+    QVERIFY_THROWS_EXCEPTION(kw::EKempwellError, editor.LoadFromFile(folder_.Path()));
+    QCOMPARE(editor.LineCount(), 0);
+  }
+
+  void theModifiedFlagFollowsUndo() {
+    SourceEditor editor;
+    editor.show();
+    editor.LoadFromFile(folder_.Write("a.htm", "x"));
+    QTest::keyClicks(&editor, "abc");
+    QVERIFY(editor.Modified());
+    editor.undo();  // consecutive typing is one step
+    QVERIFY(!editor.Modified());
+    QCOMPARE(editor.Text(), std::string_view("x"));
+    QVERIFY(!editor.CanUndo());
+    editor.SetModified(true);
+    QTest::keyClicks(&editor, "d");
+    editor.undo();
+    QVERIFY(!editor.Modified());  // back at the text of the last clear
+    editor.SetModified(true);
+    QVERIFY(editor.Modified());   // set without a change stays set
+  }
+
+  void onlyTypedCharactersAreKeyPresses() {
+    SourceEditor editor;
+    editor.show();
+    std::string typed;
+    std::vector<int> downs;
+    editor.OnKeyPress = [&](SourceEditor&, char ch) { typed += ch; };
+    editor.OnKeyDown = [&](SourceEditor&, int key, Qt::KeyboardModifiers) { downs.push_back(key); };
+    QTest::keyClicks(&editor, "a B");
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Delete, Qt::Key_Left})
+      QTest::keyClick(&editor, key);
+    QTest::keyClick(&editor, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(typed, std::string("a B"));
+    QCOMPARE(downs.size(), size_t(10));  // Ctrl is a key of its own
+  }
+
+  void smartKeys() {
+    SourceEditor editor;
+    editor.show();
+    editor.LoadFromFile(folder_.Write("a.htm", "<ul>   <li>\n"));
+    editor.SetCaretPos({2, 1});
+    QTest::keyClick(&editor, Qt::Key_Tab);  // lines up under the next word above
+    QCOMPARE(editor.LineText(1), std::string_view("       "));
+    QTest::keyClick(&editor, Qt::Key_Backspace);  // back to the indentation above: none
+    QCOMPARE(editor.LineText(1), std::string_view(""));
+    QTest::keyClicks(&editor, "x   ");
+    QTest::keyClick(&editor, Qt::Key_Return);  // leaves no trailing blanks behind
+    QCOMPARE(editor.Text(), std::string_view("<ul>   <li>\nx\n"));
+    editor.undo();
+    QCOMPARE(editor.Text(), std::string_view("<ul>   <li>\nx   "));
+  }
+
+  void caretAndTopLineAreClamped() {
+    SourceEditor editor;
+    editor.resize(300, 100);
+    editor.show();
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += "line " + std::to_string(i) + "\n";
+    editor.LoadFromFile(folder_.Write("a.htm", text));
+    editor.SetCaretPos({500, 9});
+    QCOMPARE(editor.CaretPos(), (kw::TextPos{101, 1}));
+    editor.SetCaretPos({3, 99});
+    QCOMPARE(editor.CaretPos(), (kw::TextPos{3, 7}));
+    editor.SetTopLine(-4);
+    QCOMPARE(editor.TopLine(), 1);
+    editor.SetTopLine(35);
+    QCOMPARE(editor.TopLine(), 35);
+  }
+
+  void dropsOfFilesAndOfText() {
+    SourceEditor editor;
+    editor.show();
+    std::vector<std::string> dropped;
+    editor.OnDropFiles = [&](SourceEditor&, const std::vector<std::string>& files) { dropped = files; };
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/tmp/a b.htm"), QUrl::fromLocalFile("/tmp/c.htm")});
+    auto drop = [&](QMimeData& mime) {
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+      QApplication::sendEvent(editor.viewport(), &enter);
+      QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+      QApplication::sendEvent(editor.viewport(), &event);
+    };
+    drop(files);
+    QCOMPARE(dropped, (std::vector<std::string>{"/tmp/a b.htm", "/tmp/c.htm"}));
+    dropped.clear();
+    QMimeData text;
+    text.setText("dragged text");
+    drop(text);
+    QVERIFY(dropped.empty());
+    QCOMPARE(editor.Text(), std::string_view("dragged text"));
+  }
+};
+
+QTEST_MAIN(SourceEditorTest)
+#include "source_editor_test.moc"

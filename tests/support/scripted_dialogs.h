@@ -1,0 +1,51 @@
+// Answers the window's questions and dialogs from a script and records what was asked.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/user_dialogs.h"
+
+namespace kw::test {
+
+class ScriptedDialogs : public UserDialogs {
+ public:
+  bool Confirm(QWidget*, const QString& text) override {
+    confirms.push_back(text);
+    return Next(confirmAnswers, false);
+  }
+  void Inform(QWidget*, const QString& text) override { infos.push_back(text); }
+  void ShowError(QWidget*, const QString& text) override { errors.push_back(text); }
+  std::optional<std::string> AskOpenFileName(QWidget*, const std::string& startFolder) override {
+    openFolders.push_back(startFolder);
+    return Next(openAnswers, std::optional<std::string>());
+  }
+  std::optional<std::string> AskSaveFileName(QWidget*, const std::string& startFolder) override {
+    saveFolders.push_back(startFolder);
+    return Next(saveAnswers, std::optional<std::string>());
+  }
+
+  // Answers, taken in order; when a queue runs dry: No, and cancel.
+  std::deque<bool> confirmAnswers;
+  std::deque<std::optional<std::string>> openAnswers;
+  std::deque<std::optional<std::string>> saveAnswers;
+
+  std::vector<QString> confirms;
+  std::vector<QString> infos;
+  std::vector<QString> errors;
+  std::vector<std::string> openFolders;
+  std::vector<std::string> saveFolders;
+
+ private:
+  template <typename T>
+  static T Next(std::deque<T>& answers, T fallback) {
+    if (answers.empty()) return fallback;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace kw::test
