@@ -16,6 +16,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <QString>
+#include <QtGlobal>
+
 extern char** environ;
 
 namespace kwbench {
@@ -72,6 +75,17 @@ void PrepareQtEnvironment(const TempDir& scratch) {
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   }
 }
+
+namespace {
+QtMessageHandler g_previousHandler = nullptr;
+
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+  if (g_previousHandler) g_previousHandler(type, context, message);
+}
+}  // namespace
+
+void QuietOffscreenWarnings() { g_previousHandler = qInstallMessageHandler(QuietHandler); }
 
 std::string SelfExecutable() {
   std::vector<char> buf(4096);
@@ -243,9 +257,9 @@ void WriteSection(HtmlWriter& w, Random& r, int n) {
   const std::string cls = kClasses[r.Below(static_cast<int>(std::size(kClasses)))];
   w.Line(Indent(2) + "<!-- section " + std::to_string(n) + ": " + Words(r, r.Between(2, 6)) + " -->");
   w.Line(Indent(2) + "<div class=\"section " + cls + "\" id=\"sec-" + std::to_string(n) + "\">");
-  w.Line(Indent(3) + "<h2 class=\"title\">" + Words(r, r.Between(2, 6)) + "</h2>");
+  w.Line(Indent(3) + "<h2 class=\"title\">" + Words(r, r.Between(3, 8)) + "</h2>");
   w.Line(Indent(3) + "<p class=\"" + cls + "\">");
-  for (int i = r.Between(1, 6); i > 0; --i) w.Line(Indent(4) + TextLine(r, static_cast<size_t>(r.Between(50, 110))));
+  for (int i = r.Between(1, 6); i > 0; --i) w.Line(Indent(4) + TextLine(r, static_cast<size_t>(r.Between(64, 140))));
   w.Line(Indent(3) + "</p>");
   if (r.Below(2)) {
     w.Line(Indent(3) + "<ul class=\"links\">");

@@ -43,6 +43,10 @@ class TempDir {
 // XDG_RUNTIME_DIR when none is set. Children inherit both.
 void PrepareQtEnvironment(const TempDir& scratch);
 
+// Drops the offscreen platform's warning that it cannot propagate size
+// hints, printed for every main window; other messages pass.
+void QuietOffscreenWarnings();
+
 std::string SelfExecutable();
 
 // A child started without a shell, its stdout on a pipe.

@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QWidget>
 #include <QWindow>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -100,10 +102,8 @@ Run StartChild(const std::string& self, const char* mode) {
   kwbench::Child child = kwbench::SpawnChild({self, "--child", mode});
   run.line = kwbench::ReadLine(child.out);
   run.total = Ms(NowNs() - run.start);
-  if (!kwbench::FinishChild(child) || run.line.rfind("exposed", 0) != 0) {
-    std::cerr << "start-up child '" << mode << "' failed\n";
-    std::exit(2);
-  }
+  if (!kwbench::FinishChild(child) || run.line.rfind("exposed", 0) != 0)
+    throw std::runtime_error(std::string("start-up child '") + mode + "' failed");
   return run;
 }
 
@@ -130,9 +130,7 @@ void PrintSteps(const char* label, const std::vector<Run>& runs,
   std::printf("%s\n", text.c_str());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunBenchmark(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "--child") == 0) {
     int childArgc = 1;
     if (std::strcmp(argv[2], "program") == 0) return ProgramChild(childArgc, argv);
@@ -191,4 +189,17 @@ int main(int argc, char** argv) {
              {{"main", "spawn to main"}, {"app", "QApplication"}, {"show", "QWidget and show"},
               {"painted", "expose and paint"}});
   return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Output piped into a pager that quits early must not skip the clean-up.
+  std::signal(SIGPIPE, SIG_IGN);
+  kwbench::QuietOffscreenWarnings();
+  try {
+    return RunBenchmark(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "benchmark failed: " << e.what() << "\n";
+    return 2;
+  }
 }

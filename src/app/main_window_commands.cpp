@@ -137,8 +137,11 @@ void TForm1::ConnectEditor() {
   };
   Editor->OnKeyPress = [this](SourceEditor&, char key) { Guarded([&] { EditorKeyPress(key); }); };
   Editor->OnClick = [this](SourceEditor&) { EditorClick(); };
+  // Handled after the drop has finished, so that its questions do not keep
+  // the program that started the drag waiting.
   Editor->OnDropFiles = [this](SourceEditor&, const std::vector<std::string>& files) {
-    Guarded([&] { EditorDropFiles(files); });
+    QMetaObject::invokeMethod(
+        this, [this, files] { Guarded([&] { EditorDropFiles(files); }); }, Qt::QueuedConnection);
   };
   Editor->OnContextMenu = [this](SourceEditor&, const QPoint& pos) { PopupMenu1->popup(pos); };
 }

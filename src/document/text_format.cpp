@@ -94,6 +94,13 @@ void BreakStyleDetector::Feed(std::string_view piece) {
   }
   BreakFinder finder(piece);
   while (!Decided()) {
+    if (sawLf_ != sawCr_) {
+      // One kind of lone break is known: any byte of the other kind makes it
+      // CR LF, so the rest is one memchr (an LF file is the common case).
+      const char other = sawLf_ ? '\r' : '\n';
+      if (std::memchr(piece.data() + pos, other, piece.size() - pos)) sawCrLf_ = true;
+      break;
+    }
     const size_t at = finder.Next(pos);
     if (at == piece.size()) break;
     if (piece[at] == '\n') {
