@@ -37,10 +37,13 @@ class EditorAccessible : public QAccessibleWidget, public QAccessibleTextInterfa
   }
   QString text(QAccessible::Text t) const override { return QAccessibleWidget::text(t); }
   QString text(int startOffset, int endOffset) const override {
-    const std::string_view all = Editor()->Text();
-    startOffset = std::clamp(startOffset, 0, static_cast<int>(all.size()));
-    endOffset = std::clamp(endOffset, startOffset, static_cast<int>(all.size()));
-    return QString::fromLatin1(all.data() + startOffset, endOffset - startOffset);
+    const int length = characterCount();
+    startOffset = std::clamp(startOffset, 0, length);
+    endOffset = std::clamp(endOffset, startOffset, length);
+    if (endOffset == startOffset) return {};
+    const auto* bytes = reinterpret_cast<const char*>(
+        Send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(startOffset), endOffset - startOffset));
+    return QString::fromLatin1(bytes, endOffset - startOffset);
   }
   int characterCount() const override { return static_cast<int>(Send(QsciScintillaBase::SCI_GETLENGTH)); }
   QRect characterRect(int offset) const override {

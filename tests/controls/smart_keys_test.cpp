@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "controls/splitter_limits.h"
 
 namespace {
 
@@ -42,13 +41,6 @@ TEST(SmartKeysTest, ColumnsAndTrailingBlanks) {
   EXPECT_EQ(kw::TrailingBlanksStart("x \t "), 1u);
   EXPECT_EQ(kw::TrailingBlanksStart("   "), 0u);
   EXPECT_EQ(kw::TrailingBlanksStart("x"), 1u);
-}
-
-TEST(SplitterLimitsTest, BothSidesKeepThirtyPixels) {
-  EXPECT_EQ(kw::ClampSplitPanelHeight(149, 300), 149);
-  EXPECT_EQ(kw::ClampSplitPanelHeight(5, 300), 30);
-  EXPECT_EQ(kw::ClampSplitPanelHeight(290, 300), 270);
-  EXPECT_EQ(kw::ClampSplitPanelHeight(100, 40), 30);
 }
 
 }  // namespace

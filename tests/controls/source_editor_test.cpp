@@ -1,5 +1,6 @@
 // The editor control: byte-exact loading and saving, the modified flag,
 // undo, typed-character events, smart keys and file drops.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -66,6 +67,18 @@ class SourceEditorTest : public QObject {
     editor.selectAll();
     editor.copy();
     QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("café"));
+  }
+
+  void assistiveTechnologyReadsBytesAsCharacters() {
+    SourceEditor editor;
+    editor.show();
+    editor.LoadFromFile(folder_.Write("a.htm", "caf\xe9 au lait"));
+    editor.SetCaretPos({1, 5});
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&editor)->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->text(2, 6), QString::fromUtf8("fé a"));
+    QCOMPARE(text->cursorPosition(), 4);
+    QCOMPARE(text->characterCount(), 12);
   }
 
   void aFailedLoadLeavesTheEditorEmpty() {
