@@ -70,8 +70,6 @@ class TForm1 : public QMainWindow {
   template <typename Handler>
   void Guarded(Handler&& handler);
 
-  UserDialogs& Dialogs() { return *dialogs_; }
-  void SetRecentFiles(RecentFilesSink* mru) { Mru = mru; }
 
   // State of the current document and of the program.
   std::string ProgramDir;

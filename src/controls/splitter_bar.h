@@ -15,8 +15,6 @@ class TSplitterBar : public QWidget {
   // panel share their parent with the area above them.
   TSplitterBar(QWidget* panel, QWidget* parent);
 
-  bool Dragging() const { return dragging_; }
-
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;

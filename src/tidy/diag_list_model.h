@@ -23,7 +23,6 @@ class TDiagListModel : public QAbstractTableModel {
 
   // Appends a row holding a copy of data; returns its row number.
   int AddListEntry(const TTreeData& data);
-  const TTreeData& Entry(int row) const { return rows_.at(static_cast<size_t>(row)); }
   // Removes every row.
   void Clear();
 

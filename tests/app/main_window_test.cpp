@@ -50,7 +50,7 @@ class MainWindowTest : public QObject {
     auto dialogs = std::make_unique<ScriptedDialogs>();
     dialogs_ = dialogs.get();
     form_ = std::make_unique<TForm1>(std::move(dialogs));
-    form_->SetRecentFiles(&mru_);
+    form_->Mru = &mru_;
     form_->FormCreate(document);
     form_->show();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
