@@ -81,6 +81,7 @@ void TForm1::LoadSettings() {
 }
 
 void TForm1::SaveSettings() {
+  if (ProgramDir.empty()) return;  // start-up never ran: there is no settings file to write
   IniFile ini(JoinPath(ProgramDir, "Kempwell.ini"));
   ini.WriteBool("Options", "Toolbarvisible", Toolbar1->isChecked());
 }
