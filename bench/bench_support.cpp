@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -318,6 +320,18 @@ GeneratedDocument WriteHtmlDocument(const std::string& path, uint64_t bytes) {
   w.Flush();
   if (std::fclose(f) != 0) throw std::runtime_error("cannot write " + path);
   return {w.Size(), w.Lines()};
+}
+
+int BenchmarkMain(int argc, char** argv, int (*run)(int, char**)) {
+  // Output piped into a pager that quits early must not skip the clean-up.
+  std::signal(SIGPIPE, SIG_IGN);
+  QuietOffscreenWarnings();
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "benchmark failed: " << e.what() << "\n";
+    return 2;
+  }
 }
 
 }  // namespace kwbench

@@ -47,6 +47,10 @@ void PrepareQtEnvironment(const TempDir& scratch);
 // hints, printed for every main window; other messages pass.
 void QuietOffscreenWarnings();
 
+// Runs a benchmark's body with the warnings quietened; an error escaping it
+// is printed and gives exit status 2.
+int BenchmarkMain(int argc, char** argv, int (*run)(int, char**));
+
 std::string SelfExecutable();
 
 // A child started without a shell, its stdout on a pipe.

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QTest>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -458,14 +457,4 @@ int RunBenchmark(int argc, char** argv) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Output piped into a pager that quits early must not skip the clean-up.
-  std::signal(SIGPIPE, SIG_IGN);
-  kwbench::QuietOffscreenWarnings();
-  try {
-    return RunBenchmark(argc, argv);
-  } catch (const std::exception& e) {
-    std::cerr << "benchmark failed: " << e.what() << "\n";
-    return 2;
-  }
-}
+int main(int argc, char** argv) { return kwbench::BenchmarkMain(argc, argv, RunBenchmark); }

@@ -7,11 +7,9 @@
 #include <QApplication>
 #include <QWidget>
 #include <QWindow>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -192,14 +190,4 @@ int RunBenchmark(int argc, char** argv) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
-  // Output piped into a pager that quits early must not skip the clean-up.
-  std::signal(SIGPIPE, SIG_IGN);
-  kwbench::QuietOffscreenWarnings();
-  try {
-    return RunBenchmark(argc, argv);
-  } catch (const std::exception& e) {
-    std::cerr << "benchmark failed: " << e.what() << "\n";
-    return 2;
-  }
-}
+int main(int argc, char** argv) { return kwbench::BenchmarkMain(argc, argv, RunBenchmark); }
