@@ -76,6 +76,10 @@ void PrepareQtEnvironment(const TempDir& scratch) {
     mkdir(dir.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   }
+  // A fresh program folder: the start-up of a first run, with no settings.
+  const std::string programDir = scratch.Path() + "/program";
+  mkdir(programDir.c_str(), 0700);
+  setenv("KEMPWELL_PROGRAM_DIR", programDir.c_str(), 1);
 }
 
 namespace {

@@ -39,8 +39,9 @@ class TempDir {
   std::string path_;
 };
 
-// QT_QPA_PLATFORM=offscreen unless already chosen, and a private
-// XDG_RUNTIME_DIR when none is set. Children inherit both.
+// QT_QPA_PLATFORM=offscreen unless already chosen, a private XDG_RUNTIME_DIR
+// when none is set, and a fresh KEMPWELL_PROGRAM_DIR in the scratch folder.
+// Children inherit all three.
 void PrepareQtEnvironment(const TempDir& scratch);
 
 // Drops the offscreen platform's warning that it cannot propagate size

@@ -144,10 +144,6 @@ int RunBenchmark(int argc, char** argv) {
 
   kwbench::TempDir scratch("kempwell-bench-startup-");
   kwbench::PrepareQtEnvironment(scratch);
-  // A fresh program folder: the start-up of a first run, with no settings.
-  const std::string programDir = scratch.Path() + "/program";
-  mkdir(programDir.c_str(), 0700);
-  setenv("KEMPWELL_PROGRAM_DIR", programDir.c_str(), 1);
 
   const std::string self = kwbench::SelfExecutable();
   // One untimed start of each fills the page cache and the font caches.

@@ -25,7 +25,6 @@ namespace {
 
 constexpr char kCaptionPrefix[] = "Kempwell Beta 2.0.7 ";
 
-QString FileNameText(const std::string& name) { return QFile::decodeName(QByteArray::fromStdString(name)); }
 
 }  // namespace
 
@@ -136,8 +135,12 @@ void TForm1::UpdateCommandStates() {
   UpdateCaption();
 }
 
+QString TForm1::CaptionFor(const std::string& fileName) {
+  return QString::fromLatin1(kCaptionPrefix) + QFile::decodeName(QByteArray::fromStdString(fileName));
+}
+
 void TForm1::UpdateCaption() {
-  QString caption = QString::fromLatin1(kCaptionPrefix) + FileNameText(CurrentFileName);
+  QString caption = CaptionFor(CurrentFileName);
   if (Editor->Modified()) caption += QLatin1Char('*');
   setWindowTitle(caption);
 }

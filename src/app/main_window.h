@@ -40,6 +40,8 @@ class TForm1 : public QMainWindow {
   // Recomputes which commands are enabled, then the caption.
   void UpdateCommandStates();
   void UpdateCaption();
+  // The caption prefix followed by the file name.
+  static QString CaptionFor(const std::string& fileName);
   void LoadSettings();
   void SaveSettings();
 

@@ -1,7 +1,6 @@
 // The main window's document commands: open, save, save as, close, drop and
 // the recent-files picks, with the questions that guard unsaved text.
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 
 #include "app/main_window.h"
@@ -29,7 +28,7 @@ void TForm1::OpenDocument(const std::string& fileName) {
   Editor->LoadFromFile(fileName);
   DocumentDir = FolderPart(fileName);
   CurrentFileName = fileName;
-  setWindowTitle(QStringLiteral("Kempwell Beta 2.0.7 ") + QFile::decodeName(QByteArray::fromStdString(fileName)));
+  setWindowTitle(CaptionFor(fileName));
   Editor->SetModified(false);
   UpdateCommandStates();
   Recentfiles1->setEnabled(true);
