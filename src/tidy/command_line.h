@@ -1,0 +1,30 @@
+// Command lines as one string: split into arguments by the C runtime rules
+// of the platform the command lines were designed on, quoted so that any
+// argument survives that split, and the program found without a shell.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kw {
+
+// Blanks (space, tab) separate arguments; double quotes group; 2n
+// backslashes before a quote give n backslashes and the quote groups, 2n+1
+// give n backslashes and a literal quote; other backslashes are literal; a
+// pair of quotes inside a quoted part is one literal quote. An unclosed quote
+// runs to the end.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+// The argument as SplitCommandLine will give it back. It goes in double
+// quotes when alwaysQuote is set or it holds a blank; a double quote, a tab
+// or backslashes before a quote are escaped. Anything else is left bare, so
+// a name without blanks reads exactly as the user knows it.
+std::string QuoteArgument(std::string_view argument, bool alwaysQuote = false);
+
+// The file that running program would execute: a name holding '/' as it is,
+// otherwise the first executable regular file of that name in searchDir
+// (when not empty), then along PATH. Empty when none is found.
+std::string FindProgram(const std::string& program, const std::string& searchDir);
+
+}  // namespace kw
