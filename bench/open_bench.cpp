@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/user_dialogs.h"
 #include "bench_support.h"
+#include "bench_window.h"
 #include "controls/source_editor.h"
 #include "document/file_io.h"
 #include "document/text_format.h"
@@ -30,27 +30,11 @@ using kwbench::Ms;
 using kwbench::NowNs;
 using kwbench::Summarize;
 using kwbench::Summary;
+using kwbench::Drain;
+using kwbench::Require;
+using kwbench::ShownWindow;
 
 namespace {
-
-bool g_failed = false;
-
-// Never waits for a person: errors go to stderr and fail the run, questions
-// are answered No, file dialogs are cancelled.
-class SilentDialogs : public kw::UserDialogs {
- public:
-  bool Confirm(QWidget*, const QString& text) override {
-    std::cerr << "question answered No: " << text.toStdString() << "\n";
-    return false;
-  }
-  void Inform(QWidget*, const QString& text) override { std::cerr << "message: " << text.toStdString() << "\n"; }
-  void ShowError(QWidget*, const QString& text) override {
-    std::cerr << "error: " << text.toStdString() << "\n";
-    g_failed = true;
-  }
-  std::optional<std::string> AskOpenFileName(QWidget*, const std::string&) override { return std::nullopt; }
-  std::optional<std::string> AskSaveFileName(QWidget*, const std::string&) override { return std::nullopt; }
-};
 
 long Send(QsciScintillaBase* editor, unsigned int msg, unsigned long wParam = 0, long lParam = 0) {
   return editor->SendScintilla(msg, wParam, lParam);
@@ -58,11 +42,6 @@ long Send(QsciScintillaBase* editor, unsigned int msg, unsigned long wParam = 0,
 
 void Append(QsciScintillaBase* editor, const std::string& text) {
   editor->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-}
-
-// Throws, so that the temporary folder is still removed on the way out.
-void Require(bool ok, const char* what) {
-  if (!ok) throw std::runtime_error(what);
 }
 
 // Counts the paints of one widget, so that a measurement can end when the
@@ -88,21 +67,6 @@ void WaitForPaint(const PaintCounter& counter) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     Require(NowNs() < deadline, "no paint within 10 s");
   }
-}
-
-void Drain() {
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-// The window as the program starts it, without a document, shown and painted.
-std::unique_ptr<kw::TForm1> ShownWindow() {
-  auto form = std::make_unique<kw::TForm1>(std::make_unique<SilentDialogs>());
-  form->FormCreate(std::nullopt);
-  form->show();
-  Require(QTest::qWaitForWindowExposed(form.get()), "window not exposed");
-  Drain();
-  return form;
 }
 
 // ---- Open: one sample of each case -------------------------------------
@@ -174,7 +138,7 @@ double WindowOpen(const std::string& path, uint64_t size, double* painted) {
   const int64_t t1 = NowNs();
   WaitForPaint(counter);
   const int64_t t2 = NowNs();
-  Require(!g_failed, "the window reported an error");
+  Require(!kwbench::WindowReportedError(), "the window reported an error");
   Require(Send(form->Editor, QsciScintillaBase::SCI_GETLENGTH) == static_cast<long>(size), "window load length");
   form.reset();
   Drain();
@@ -196,7 +160,7 @@ int MemoryChild(int argc, char** argv, const std::string& mode, const std::strin
       PaintCounter counter(form->Editor->viewport());
       form->Guarded([&] { form->OpenDocument(path); });
       WaitForPaint(counter);
-      Require(!g_failed, "the window reported an error");
+      Require(!kwbench::WindowReportedError(), "the window reported an error");
     }
   } else if (mode == "plain-empty" || mode == "plain-open") {
     plain = std::make_unique<QsciScintilla>();
@@ -421,7 +385,7 @@ int RunBenchmark(int argc, char** argv) {
     PaintCounter counter(form->Editor->viewport());
     form->Guarded([&] { form->OpenDocument(path); });
     WaitForPaint(counter);
-    Require(!g_failed, "the window reported an error");
+    Require(!kwbench::WindowReportedError(), "the window reported an error");
     editorSize = form->Editor->size();
     PlaceCaretInMiddle(form->Editor, form.get());
     PrintTyping("window: SourceEditor in TForm1", TypeKeys(form->Editor, form->Editor, options.keys));

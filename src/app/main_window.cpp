@@ -18,6 +18,7 @@
 #include "document/string_list.h"
 #include "state/recent_files_sink.h"
 #include "tidy/diag_list_model.h"
+#include "tidy/tidy_job.h"
 
 namespace kw {
 
@@ -93,6 +94,13 @@ void TForm1::showEvent(QShowEvent* e) {
 void TForm1::FormShow() { UpdateCommandStates(); }
 
 void TForm1::closeEvent(QCloseEvent* e) {
+  if (TidyRunning()) {
+    // Tidy is stopped and the run cleans up; the usual close follows it.
+    closeAfterRun_ = true;
+    tidyRun_->Cancel();
+    e->ignore();
+    return;
+  }
   bool mayClose = false;
   Guarded([&] { mayClose = FormClose(); });
   if (mayClose) e->accept();
@@ -118,13 +126,17 @@ void TForm1::UpdateCommandStates() {
   const bool document = !CurrentFileName.empty();
   const bool modified = Editor->Modified();
   const bool selection = Editor->SelAvail();
-  Suorita1->setEnabled(document);
-  btRun->setEnabled(document);
-  FileSaveAs1->setEnabled(modified);
-  btSaveas->setEnabled(modified);
-  Sulje1->setEnabled(document);
-  Korvaa1->setEnabled(modified);
-  btSave->setEnabled(modified);
+  // A run in progress must not see its document replaced or the window go.
+  const bool idle = !TidyRunning();
+  for (QAction* action : {FileOpen1, FileExit1}) action->setEnabled(idle);
+  for (QToolButton* button : {btOpen, btExit}) button->setEnabled(idle);
+  Suorita1->setEnabled(document && idle);
+  btRun->setEnabled(document && idle);
+  FileSaveAs1->setEnabled(modified && idle);
+  btSaveas->setEnabled(modified && idle);
+  Sulje1->setEnabled(document && idle);
+  Korvaa1->setEnabled(modified && idle);
+  btSave->setEnabled(modified && idle);
   Avaaselaimessa1->setEnabled(document);
   btWebBrowser->setEnabled(document);
   AutRiv->setEnabled(document);

@@ -24,6 +24,8 @@ class RecentFilesSink;
 class SourceEditor;
 class TDiagListModel;
 class TDiagListView;
+class TidyJob;
+class TraceSink;
 class TSplitterBar;
 
 class TForm1 : public QMainWindow {
@@ -56,6 +58,17 @@ class TForm1 : public QMainWindow {
   void MruMenuClick(const std::string& fileName);
   void MruFileNotExist(const std::string& fileName);
 
+  // The tidy run.
+  void btRunClick();
+  // Keeps the window alive while tidy runs: pending events, then 10 ms of sleep.
+  void RunnerIdle();
+  // Puts tidy's cleaned document into the editor.
+  void RunnerFinished(const std::string& cleanedFile);
+  // Moves the editor to the line of the list's focused row.
+  void DiagListClick();
+  // True from the start of a run until it has ended.
+  bool TidyRunning() const { return tidyRun_ != nullptr; }
+
   // Editor and window key and mouse handlers.
   void EditorClick();
   void EditorKeyDown(int key, Qt::KeyboardModifiers shift);
@@ -80,6 +93,7 @@ class TForm1 : public QMainWindow {
   std::vector<std::string> OptionsList;
   std::vector<std::string> IgnoreList;
   RecentFilesSink* Mru = nullptr;
+  TraceSink* Tracer = nullptr;
 
   // Components.
   SourceEditor* Editor = nullptr;
@@ -156,6 +170,10 @@ class TForm1 : public QMainWindow {
 
   std::unique_ptr<UserDialogs> dialogs_;
   ShortcutRouter router_;
+  // The run in progress, while btRunClick is on the stack.
+  TidyJob* tidyRun_ = nullptr;
+  // The window was asked to close during a run; it closes once the run is over.
+  bool closeAfterRun_ = false;
 };
 
 template <typename Handler>

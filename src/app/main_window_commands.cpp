@@ -9,6 +9,7 @@
 
 #include "app/icons.h"
 #include "app/main_window.h"
+#include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
 
 namespace kw {
@@ -71,6 +72,7 @@ void TForm1::BuildCommands() {
     connect(action, &QAction::triggered, this, [this, handler] { Guarded(handler); });
   };
   on(FileOpen1, [this] { FileOpen1Execute(); });
+  on(Suorita1, [this] { btRunClick(); });
   on(FileSaveAs1, [this] { FileSaveAs1Execute(); });
   on(Korvaa1, [this] { Korvaa1Click(); });
   on(Sulje1, [this] { Sulje1Click(); });
@@ -144,6 +146,8 @@ void TForm1::ConnectEditor() {
         this, [this, files] { Guarded([&] { EditorDropFiles(files); }); }, Qt::QueuedConnection);
   };
   Editor->OnContextMenu = [this](SourceEditor&, const QPoint& pos) { PopupMenu1->popup(pos); };
+  // A mouse click only: moving through the list with the keyboard leaves the editor alone.
+  connect(DiagList, &QAbstractItemView::clicked, this, [this] { Guarded([this] { DiagListClick(); }); });
 }
 
 bool TForm1::EditorHasFocus() const { return focusWidget() == Editor; }

@@ -113,6 +113,18 @@ void SourceEditor::LoadFromFile(const std::string& path) {
   UpdateLineNumberWidth();
 }
 
+void SourceEditor::ReplaceFromFile(const std::string& path) {
+  const std::string text = ReadWholeFile(path);
+  Send(SCI_BEGINUNDOACTION);
+  Send(SCI_SETTARGETRANGE, 0, Send(SCI_GETLENGTH));
+  SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.data());
+  Send(SCI_ENDUNDOACTION);
+  breaks_ = DetectBreakStyle(text);
+  Send(SCI_SETEOLMODE, ScintillaEolMode(breaks_));
+  Send(SCI_GOTOPOS, 0);
+  UpdateLineNumberWidth();
+}
+
 void SourceEditor::SaveToFile(const std::string& path) { SaveTextFile(path, Text(), breaks_); }
 
 void SourceEditor::Clear() {

@@ -34,6 +34,9 @@ class SourceEditor : public QsciScintilla {
   // (EKempwellError) goes on. Saving writes the text with the recorded breaks.
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path);
+  // Replaces the whole text with the file's bytes as one undo step and takes
+  // its break style; when the file cannot be read the text stays as it was.
+  void ReplaceFromFile(const std::string& path);
   // The break style of the last load; CR LF before any load.
   BreakStyle Breaks() const { return breaks_; }
 

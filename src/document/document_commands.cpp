@@ -73,14 +73,14 @@ void TForm1::Sulje1Click() {
 }
 
 void TForm1::EditorDropFiles(const std::vector<std::string>& files) {
-  if (files.empty() || !AskAboutUnsavedText(UnsavedPrompt::Drop)) return;
+  if (files.empty() || TidyRunning() || !AskAboutUnsavedText(UnsavedPrompt::Drop)) return;
   CurrentFileName = files.front();
   Editor->Clear();
   OpenDocument(CurrentFileName);
 }
 
 void TForm1::MruMenuClick(const std::string& fileName) {
-  if (!AskAboutUnsavedText(UnsavedPrompt::RecentFile)) return;
+  if (TidyRunning() || !AskAboutUnsavedText(UnsavedPrompt::RecentFile)) return;
   CurrentFileName = fileName;
   DocumentDir = FolderPart(fileName);
   Editor->Clear();

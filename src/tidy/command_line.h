@@ -12,19 +12,21 @@ namespace kw {
 // Blanks (space, tab) separate arguments; double quotes group; 2n
 // backslashes before a quote give n backslashes and the quote groups, 2n+1
 // give n backslashes and a literal quote; other backslashes are literal; a
-// pair of quotes inside a quoted part is one literal quote. An unclosed quote
-// runs to the end.
+// pair of quotes inside a quoted part is one literal quote and the part goes
+// on. An unclosed quote runs to the end. Line breaks are not blanks.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// The argument as SplitCommandLine will give it back. It goes in double
-// quotes when alwaysQuote is set or it holds a blank; a double quote, a tab
-// or backslashes before a quote are escaped. Anything else is left bare, so
-// a name without blanks reads exactly as the user knows it.
+// The argument as SplitCommandLine will give it back, whatever its bytes. It
+// goes in double quotes when alwaysQuote is set, it is empty or it holds a
+// blank or a tab; a double quote and the backslashes before it are escaped,
+// as are backslashes before the closing quote. Anything else is left bare,
+// so a name without blanks reads exactly as the user knows it.
 std::string QuoteArgument(std::string_view argument, bool alwaysQuote = false);
 
 // The file that running program would execute: a name holding '/' as it is,
 // otherwise the first executable regular file of that name in searchDir
-// (when not empty), then along PATH. Empty when none is found.
+// (when not empty), then along PATH, whose empty entries stand for the
+// working directory ("./name"). Empty when none is found.
 std::string FindProgram(const std::string& program, const std::string& searchDir);
 
 }  // namespace kw

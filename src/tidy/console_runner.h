@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -27,13 +28,14 @@ class TRedirectedConsole {
   // Splits CommandLine (SplitCommandLine), finds the program (FindProgram
   // with SearchDir), starts it directly, never through a shell, in a process
   // group of its own, with no descriptor of ours but its three pipes, and
-  // watches it until it has ended. Every cycle waits at most 10 ms for the
-  // child or its output, takes everything that is waiting on both pipes, in
-  // chunks of at most 1024 bytes, and calls OnIdle while the child runs.
-  // When it has ended, everything still in the pipes is taken, the child is
-  // reaped, Running becomes false and OnTerminate is called; Run touches
-  // nothing of the runner after that call. When the child cannot be started
-  // no event is called and StartError holds the reason.
+  // watches it until it has ended. It wakes on the child's end or output,
+  // takes everything that is waiting on both pipes, in chunks of at most
+  // 1024 bytes, and calls OnIdle about every 10 ms while the child runs, so
+  // never for a child that ends sooner. When it has ended, everything still
+  // in the pipes is taken, the child is reaped, Running becomes false and
+  // OnTerminate is called; Run touches nothing of the runner after that
+  // call. When the child cannot be started no event is called and StartError
+  // holds the reason. A runner serves one run.
   void Run();
   // Ends a running child: SIGTERM to its process group, then SIGKILL when it
   // has not ended within TerminateTimeout ms; the child is reaped.
@@ -66,8 +68,30 @@ class TRedirectedConsole {
   std::function<void(TRedirectedConsole& sender)> OnTerminate;
 
  private:
-  // Implementation state is the helper's to choose.
+  enum Stream { kIn, kOut, kErr };
+  using Clock = std::chrono::steady_clock;
+
+  bool Start();
+  // Takes chunks from the open output pipes in turn until each is empty or
+  // has given its budget, or `until` has passed; an empty pipe that had hung
+  // up is closed for the watch. False when an event destroyed the runner.
+  bool Drain(const bool hungUp[2], size_t budget[2], Clock::time_point until,
+             const std::shared_ptr<bool>& destroying);
+  bool Deliver(Stream stream, std::string_view chunk, const std::shared_ptr<bool>& destroying);
+  bool Reap(bool wait);
+  bool AwaitEnd(int timeoutMs);
+  void Signal(int signal);
+
+  // [stream][0] is the read end, [stream][1] the write end; -1 once closed.
+  int pipes_[3][2] = {{-1, -1}, {-1, -1}, {-1, -1}};
+  int pipeError_ = 0;
+  // Output pipes not yet at end of file.
+  bool watched_[2] = {true, true};
+  // The child until it is reaped, and a descriptor that polls readable when it ends.
+  pid_t pid_ = -1;
+  int pidfd_ = -1;
   bool running_ = false;
+  // Outlives the runner in a Run still on the call stack.
   std::shared_ptr<bool> destroying_ = std::make_shared<bool>(false);
 };
 

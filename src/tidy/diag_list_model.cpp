@@ -3,14 +3,14 @@
 namespace kw {
 
 int TDiagListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(rows_.Count());
 }
 
 int TDiagListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant TDiagListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
-  const TTreeData& row = rows_[static_cast<size_t>(index.row())];
+  const TTreeData& row = rows_.Rows()[static_cast<size_t>(index.row())];
   const std::string& text = index.column() == LineColumn ? row.Line : row.Message;
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -22,18 +22,17 @@ QVariant TDiagListModel::headerData(int section, Qt::Orientation orientation, in
   return {};
 }
 
-int TDiagListModel::AddListEntry(const TTreeData& data) {
-  const int row = rowCount();
-  beginInsertRows({}, row, row);
-  rows_.push_back(data);
-  endInsertRows();
-  return row;
+void TDiagListModel::Assign(DiagRows rows) {
+  beginResetModel();
+  rows_ = std::move(rows);
+  rows_.Rows();  // sorted once, before the view asks
+  endResetModel();
 }
 
 void TDiagListModel::Clear() {
-  if (rows_.empty()) return;
+  if (rows_.Count() == 0) return;
   beginResetModel();
-  rows_.clear();
+  rows_.Clear();
   endResetModel();
 }
 

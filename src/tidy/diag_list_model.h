@@ -1,10 +1,10 @@
-// The rows of the diagnostics list: one TTreeData each, in two columns.
+// The diagnostics list's rows as a Qt model: "Line" and "Message" columns
+// over DiagRows, in its display order.
 #pragma once
 
 #include <QAbstractTableModel>
-#include <vector>
 
-#include "tidy/tree_data.h"
+#include "tidy/diag_rows.h"
 
 namespace kw {
 
@@ -21,13 +21,14 @@ class TDiagListModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // Appends a row holding a copy of data; returns its row number.
-  int AddListEntry(const TTreeData& data);
+  // Shows these rows instead of the present ones.
+  void Assign(DiagRows rows);
   // Removes every row.
   void Clear();
+  const DiagRows& Rows() const { return rows_; }
 
  private:
-  std::vector<TTreeData> rows_;
+  DiagRows rows_;
 };
 
 }  // namespace kw

@@ -23,8 +23,8 @@ long SearchFrom(std::string_view source, std::string_view pattern, long sourceLe
 
 // source with every occurrence of pattern (found left to right, without
 // overlap) replaced; bytes compared through the ISO-8859-1 upper-case table
-// when not caseSensitive. An empty source comes back unchanged; an empty
-// pattern throws as MakeSkipTable does.
+// when not caseSensitive. An empty source comes back unchanged, whatever the
+// pattern; otherwise an empty pattern throws as MakeSkipTable does.
 std::string ReplaceEvery(std::string_view source, std::string_view pattern, std::string_view replacement,
                          bool caseSensitive);
 

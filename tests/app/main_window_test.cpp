@@ -45,6 +45,7 @@ class MainWindowTest : public QObject {
   std::unique_ptr<TForm1> form_;
   ScriptedDialogs* dialogs_ = nullptr;
   RecordingRecentFiles mru_;
+  const QString startDir_ = QDir::currentPath();
 
   void Start(const std::optional<std::string>& document = std::nullopt) {
     auto dialogs = std::make_unique<ScriptedDialogs>();
@@ -72,7 +73,11 @@ class MainWindowTest : public QObject {
     qputenv("KEMPWELL_PROGRAM_DIR", QByteArray::fromStdString(programDir_->Path()));
     mru_ = {};
   }
-  void cleanup() { form_.reset(); }
+  void cleanup() {
+    form_.reset();
+    // A tidy run moves into the program folder, which the next test removes.
+    QDir::setCurrent(startDir_);
+  }
 
   void startsWithOnlyTheAlwaysAvailableCommands() {
     Start();

@@ -1,0 +1,134 @@
+#include "tidy/command_line.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include "support/temp_files.h"
+
+namespace kw {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLineSplit, FollowsTheCRuntimeRules) {
+  const struct {
+    const char* name;
+    std::string line;
+    Args args;
+  } cases[] = {
+      {"blanks and tabs separate, runs of them once", " a \t b\t", {"a", "b"}},
+      {"a blank line has no arguments", " \t ", {}},
+      {"quotes group blanks", "\"a b\" c", {"a b", "c"}},
+      {"quotes inside a word only group", "a\"b c\"d e", {"ab cd", "e"}},
+      {"empty quotes are an empty argument", "a \"\" b", {"a", "", "b"}},
+      {"backslashes not before a quote are literal", "a\\b\\\\ c\\", {"a\\b\\\\", "c\\"}},
+      {"2n backslashes before a quote: n, and the quote groups", "a\\\\\"b c\"", {"a\\b c"}},
+      {"2n+1 backslashes before a quote: n and the quote", "a\\\\\\\"b c", {"a\\\"b", "c"}},
+      {"a pair of quotes in a quoted part is one quote", "\"a\"\"b c\" d", {"a\"b c", "d"}},
+      {"a pair of quotes outside is an empty group", "a\"\"b", {"ab"}},
+      {"an unclosed quote runs to the end", "a \"b c", {"a", "b c"}},
+      {"line breaks are not blanks", "a\nb\r c", {"a\nb\r", "c"}},
+      {"bytes above 127 are kept", "\xE9t\xE9 \xFF", {"\xE9t\xE9", "\xFF"}},
+      {"the tidy run's line",
+       "tidy -f \"/opt/kw/errs.txt\" --wrap no -o \"/opt/kw/~tidied.htm\" \"/home/u/My Pages/a.htm\"",
+       {"tidy", "-f", "/opt/kw/errs.txt", "--wrap", "no", "-o", "/opt/kw/~tidied.htm",
+        "/home/u/My Pages/a.htm"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.args) << c.name;
+}
+
+TEST(CommandLineQuote, QuotesOnlyForBlanksAndKeepsPathsReadable) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/home/u/My Pages/index.htm", "\"/home/u/My Pages/index.htm\""},
+      {"C:\\My Pages\\index.htm", "\"C:\\My Pages\\index.htm\""},
+      {"/home/u/A&B/index.htm", "/home/u/A&B/index.htm"},
+      {"C:\\A&B;$(x)\\index.htm", "C:\\A&B;$(x)\\index.htm"},
+      {"", "\"\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"dir with blank\\", "\"dir with blank\\\\\""},
+  };
+  for (const auto& [argument, quoted] : cases) EXPECT_EQ(QuoteArgument(argument), quoted);
+  EXPECT_EQ(QuoteArgument("bare", true), "\"bare\"");
+}
+
+TEST(CommandLineQuote, AnyBytesSurviveTheSplit) {
+  // Biased towards the bytes the rules are about.
+  static const char kSpecial[] = " \t\"\\\n\r\0a\xE9\xFF&;'`$";
+  const std::string special(kSpecial, sizeof kSpecial - 1);
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 5000; ++round) {
+    Args args(1 + random() % 4);
+    std::string line;
+    for (std::string& arg : args) {
+      arg.resize(random() % 12);
+      for (char& c : arg) {
+        c = random() % 2 ? special[random() % special.size()] : static_cast<char>(random());
+      }
+      line += (line.empty() ? "" : std::string(1 + random() % 2, random() % 2 ? ' ' : '\t')) +
+              QuoteArgument(arg, random() % 4 == 0);
+    }
+    ASSERT_EQ(SplitCommandLine(line), args) << "line: " << line;
+  }
+}
+
+// Restores a variable of the environment when the test ends.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) ::setenv(name_, old_->c_str(), 1);
+    else ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
+  const test::TempFolder first, onPath;
+  const auto make = [](const test::TempFolder& dir, const std::string& name, mode_t mode) {
+    ::chmod(dir.Write(name, "#!/bin/sh\n").c_str(), mode);
+    return dir.File(name);
+  };
+  const std::string inBoth = make(first, "in-both", 0755);
+  make(onPath, "in-both", 0755);
+  make(first, "plain-file", 0644);
+  const std::string executableOnPath = make(onPath, "plain-file", 0755);
+  ::mkdir(first.File("a-dir").c_str(), 0755);
+  const std::string onlyOnPath = make(onPath, "only-on-path", 0755);
+  const ScopedEnv path("PATH", "/nonexistent:" + onPath.Path());
+
+  EXPECT_EQ(FindProgram("in-both", first.Path()), inBoth);
+  EXPECT_EQ(FindProgram("in-both", ""), onPath.File("in-both"));
+  EXPECT_EQ(FindProgram("plain-file", first.Path()), executableOnPath);
+  EXPECT_EQ(FindProgram("only-on-path", first.Path()), onlyOnPath);
+  EXPECT_EQ(FindProgram("a-dir", first.Path()), "");
+  EXPECT_EQ(FindProgram("missing", first.Path()), "");
+  EXPECT_EQ(FindProgram("", first.Path()), "");
+  EXPECT_EQ(FindProgram("./missing", first.Path()), "./missing");
+}
+
+TEST(CommandLineFind, EmptyPathEntryIsTheWorkingDirectory) {
+  const test::TempFolder dir;
+  ::chmod(dir.Write("here", "").c_str(), 0755);
+  const std::string oldDir = std::filesystem::current_path();
+  std::filesystem::current_path(dir.Path());
+  const ScopedEnv path("PATH", "/nonexistent:");
+  const std::string found = FindProgram("here", "");
+  std::filesystem::current_path(oldDir);
+  EXPECT_EQ(found, "./here");
+}
+
+}  // namespace
+}  // namespace kw

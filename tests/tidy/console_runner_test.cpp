@@ -1,0 +1,309 @@
+#include "tidy/console_runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "support/temp_files.h"
+#include "tidy/command_line.h"
+
+namespace kw {
+namespace {
+
+std::string ChildLine(std::initializer_list<std::string_view> args) {
+  std::string line = QuoteArgument(KW_FAKE_CHILD);
+  for (const std::string_view arg : args) line.append(" ").append(QuoteArgument(arg));
+  return line;
+}
+
+// What fake_child writes for "flood N".
+std::string Pattern(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('!' + i % 89);
+  return bytes;
+}
+
+// Neither a running nor an unreaped child of this process is left.
+bool NoChildLeft() {
+  int status;
+  return ::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
+}
+
+std::vector<int> OwnDescriptors() {
+  std::vector<int> fds;
+  for (int fd = 0; fd < 1024; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1) fds.push_back(fd);
+  }
+  return fds;
+}
+
+struct Events {
+  int idle = 0;
+  int terminate = 0;
+  bool runningAtTerminate = true;
+};
+
+void Count(TRedirectedConsole& runner, Events& events) {
+  runner.OnIdle = [&](TRedirectedConsole&) { ++events.idle; };
+  runner.OnTerminate = [&](TRedirectedConsole& sender) {
+    ++events.terminate;
+    events.runningAtTerminate = sender.Running();
+  };
+}
+
+TEST(ConsoleRunnerOutput, ArrivesWholeAndInOrderInChunksOfAtMost1024) {
+  TRedirectedConsole runner(ChildLine({"flood", "3000000"}));
+  std::string received;
+  size_t largest = 0;
+  runner.OnStdOut = [&](TRedirectedConsole&, std::string_view chunk) {
+    received += chunk;
+    largest = std::max(largest, chunk.size());
+  };
+  Events events;
+  Count(runner, events);
+  runner.Run();
+  EXPECT_EQ(received.size(), 3000000u);
+  EXPECT_TRUE(received == Pattern(3000000));
+  EXPECT_LE(largest, 1024u);
+  EXPECT_EQ(runner.StdOutText, "");
+  EXPECT_EQ(events.terminate, 1);
+  EXPECT_FALSE(events.runningAtTerminate);
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ConsoleRunnerOutput, WhatThePipeHoldsWhenTheChildEndsIsAllTaken) {
+  TRedirectedConsole runner(ChildLine({"flood", "60000"}));
+  std::string received;
+  runner.OnStdOut = [&](TRedirectedConsole&, std::string_view chunk) {
+    // Holding the first chunk until the child has ended (without reaping it)
+    // leaves the rest of its output in the pipe at its end; a handler as slow
+    // as the window's own outlasts the watch cycle the chunk came in.
+    if (received.empty()) {
+      siginfo_t info;
+      ::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    received += chunk;
+  };
+  runner.Run();
+  EXPECT_TRUE(received == Pattern(60000)) << received.size() << " bytes";
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ConsoleRunnerOutput, IsCollectedPerStreamOrMerged) {
+  const std::string outLines = "o0\no1\no2\no3\no4\n", errLines = "e0\ne1\ne2\ne3\ne4\n";
+  const struct {
+    const char* name;
+    std::string line;
+    bool merge;
+    std::string out, err;
+  } cases[] = {
+      {"error output only", ChildLine({"stderr", "5000"}), false, "", Pattern(5000)},
+      {"error output merged", ChildLine({"stderr", "5000"}), true, Pattern(5000), ""},
+      {"both apart", ChildLine({"both"}), false, outLines, errLines},
+      {"both merged, in write order", ChildLine({"both"}), true,
+       "o0\ne0\no1\ne1\no2\ne2\no3\ne3\no4\ne4\n", ""},
+  };
+  for (const auto& c : cases) {
+    TRedirectedConsole runner(c.line);
+    runner.MergeStdErr = c.merge;
+    runner.Run();
+    EXPECT_EQ(runner.StdOutText, c.out) << c.name;
+    EXPECT_EQ(runner.StdErrText, c.err) << c.name;
+  }
+}
+
+TEST(ConsoleRunnerEnd, ChildEndingAtOnceGetsNoIdleAndOneTerminate) {
+  for (const std::string& line : {ChildLine({"exit"}), ChildLine({"both"})}) {
+    TRedirectedConsole runner(line);
+    Events events;
+    Count(runner, events);
+    runner.Run();
+    EXPECT_EQ(runner.StartError, 0) << line;
+    EXPECT_EQ(events.idle, 0) << line;
+    EXPECT_EQ(events.terminate, 1) << line;
+    EXPECT_FALSE(events.runningAtTerminate) << line;
+  }
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ConsoleRunnerEnd, GrandchildHoldingThePipesDoesNotHoldTheRun) {
+  TRedirectedConsole runner(ChildLine({"grandchild"}));
+  Events events;
+  Count(runner, events);
+  runner.Run();
+  EXPECT_EQ(events.terminate, 1);
+  EXPECT_TRUE(NoChildLeft());
+  ASSERT_EQ(runner.StdOutText.rfind("grandchild ", 0), 0u) << runner.StdOutText;
+  EXPECT_EQ(::kill(std::stoi(runner.StdOutText.substr(11)), SIGKILL), 0);
+}
+
+TEST(ConsoleRunnerStart, FailureCallsNoEventAndGivesTheReason) {
+  const test::TempFolder dir;
+  const std::string plain = dir.Write("plain", "#!/bin/sh\n");
+  ::chmod(plain.c_str(), 0644);
+  const struct {
+    const char* name;
+    std::string line;
+    int error;
+  } cases[] = {
+      {"unknown name", "kw-no-such-program --version", ENOENT},
+      {"missing path", QuoteArgument(dir.File("gone")), ENOENT},
+      {"not executable", QuoteArgument(plain), EACCES},
+      {"a directory", QuoteArgument(dir.Path()), EACCES},
+      {"blank line", " \t", ENOENT},
+  };
+  for (const auto& c : cases) {
+    TRedirectedConsole runner(c.line);
+    runner.SearchDir = dir.Path();
+    int calls = 0;
+    runner.OnStdOut = runner.OnStdErr = [&](TRedirectedConsole&, std::string_view) { ++calls; };
+    runner.OnIdle = runner.OnTerminate = [&](TRedirectedConsole&) { ++calls; };
+    runner.Run();
+    EXPECT_EQ(runner.StartError, c.error) << c.name;
+    EXPECT_FALSE(runner.Running()) << c.name;
+    EXPECT_EQ(calls, 0) << c.name;
+  }
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ConsoleRunnerStart, PipeThatCannotBeMadeIsTheReason) {
+  rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+  const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ::close(lowestFree);
+  rlimit full = old;
+  full.rlim_cur = static_cast<rlim_t>(lowestFree);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &full), 0);
+  auto runner = std::make_unique<TRedirectedConsole>(ChildLine({"exit"}));
+  ::setrlimit(RLIMIT_NOFILE, &old);
+  runner->Run();
+  EXPECT_EQ(runner->StartError, EMFILE);
+  EXPECT_FALSE(runner->Running());
+}
+
+TEST(ConsoleRunnerStop, ChildIgnoringTermIsKilledAndReaped) {
+  TRedirectedConsole runner(ChildLine({"ignore-term"}));
+  runner.TerminateTimeout = 300;
+  bool runningAfterStop = true;
+  runner.OnStdOut = [&](TRedirectedConsole& sender, std::string_view text) {
+    if (text != "ready\n") return;
+    sender.Stop();
+    runningAfterStop = sender.Running();
+  };
+  Events events;
+  Count(runner, events);
+  runner.Run();
+  EXPECT_FALSE(runningAfterStop);
+  EXPECT_EQ(events.terminate, 1);
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ConsoleRunnerStop, ChildReadingStdinWaitsUntilStopped) {
+  TRedirectedConsole runner(ChildLine({"read-stdin"}));
+  std::string received;
+  int idleWhileReading = 0;
+  runner.OnStdOut = [&](TRedirectedConsole&, std::string_view chunk) { received += chunk; };
+  runner.OnIdle = [&](TRedirectedConsole& sender) {
+    if (received == "reading\n" && ++idleWhileReading == 3) sender.Stop();
+  };
+  runner.Run();
+  EXPECT_EQ(received, "reading\n");
+  EXPECT_EQ(idleWhileReading, 3);
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(ConsoleRunnerDestroy, FromItsOwnEventRunReturnsAtOnce) {
+  for (const bool fromIdle : {true, false}) {
+    SCOPED_TRACE(fromIdle ? "from OnIdle" : "from OnStdOut");
+    auto runner = std::make_unique<TRedirectedConsole>(ChildLine({"read-stdin"}));
+    int terminated = 0;
+    if (fromIdle) {
+      runner->OnIdle = [&](TRedirectedConsole&) { runner.reset(); };
+    } else {
+      runner->OnStdOut = [&](TRedirectedConsole&, std::string_view) { runner.reset(); };
+    }
+    runner->OnTerminate = [&](TRedirectedConsole&) { ++terminated; };
+    runner->Run();
+    EXPECT_EQ(runner, nullptr);
+    EXPECT_EQ(terminated, 0);
+    EXPECT_TRUE(NoChildLeft());
+  }
+}
+
+TEST(ConsoleRunnerChild, GetsNoDescriptorButItsStreamsAndLeavesNone) {
+  const int inheritable = ::open("/dev/null", O_RDONLY);  // no close-on-exec, on purpose
+  const std::vector<int> before = OwnDescriptors();
+  {
+    TRedirectedConsole runner(ChildLine({"fds"}));
+    runner.Run();
+    EXPECT_EQ(runner.StdOutText, "0 1 2");
+  }
+  EXPECT_EQ(OwnDescriptors(), before);
+  ::close(inheritable);
+}
+
+TEST(ConsoleRunnerChild, LeadsItsOwnGroupWithDefaultSignals) {
+  struct sigaction ignore = {}, oldPipe, oldInt;
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, &oldPipe);
+  ::sigaction(SIGINT, &ignore, &oldInt);
+  sigset_t term, oldMask;
+  ::sigemptyset(&term);
+  ::sigaddset(&term, SIGTERM);
+  ::sigprocmask(SIG_BLOCK, &term, &oldMask);
+  TRedirectedConsole handling(ChildLine({"signals"}));
+  handling.Run();
+  ::sigprocmask(SIG_SETMASK, &oldMask, nullptr);
+  ::sigaction(SIGPIPE, &oldPipe, nullptr);
+  ::sigaction(SIGINT, &oldInt, nullptr);
+  EXPECT_EQ(handling.StdOutText, "PIPE:default TERM:default INT:default CHLD:default ");
+
+  TRedirectedConsole group(ChildLine({"group"}));
+  group.Run();
+  pid_t pid = 0, groupId = -1;
+  std::istringstream(group.StdOutText) >> pid >> groupId;
+  EXPECT_EQ(pid, groupId) << group.StdOutText;
+}
+
+TEST(ConsoleRunnerChild, ArgumentsArriveLiterally) {
+  const std::string arguments[] = {"with blank", "say \"hi\"", "a&b", "a;b|c>d", "$(id)",
+                                   "`id`", "line\nbreak", "\xE9t\xE9", "-n", "", "trail\\",
+                                   "tab\there", "*", "~", "%PATH%"};
+  for (const bool alwaysQuote : {false, true}) {
+    std::string line = ChildLine({"args"}), expected;
+    for (const std::string& argument : arguments) {
+      line.append(" ").append(QuoteArgument(argument, alwaysQuote));
+      expected += argument + '\0';
+    }
+    TRedirectedConsole runner(line);
+    runner.Run();
+    EXPECT_EQ(runner.StdOutText, expected) << "always quoted: " << alwaysQuote;
+  }
+}
+
+TEST(ConsoleRunnerChild, EnvironmentOverridesReplaceOrAddAndKeepTheRest) {
+  ::setenv("KW_RUNNER_KEPT", "kept", 1);
+  const std::pair<const char*, std::string> cases[] = {
+      {"PATH", "/kw/override\n"}, {"LC_ALL", "C\n"}, {"KW_RUNNER_KEPT", "kept\n"}};
+  for (const auto& [name, value] : cases) {
+    TRedirectedConsole runner(ChildLine({"env", name}));
+    runner.EnvironmentOverrides = {"LC_ALL=C", "PATH=/kw/override"};
+    runner.Run();
+    EXPECT_EQ(runner.StdOutText, value) << name;
+  }
+  ::unsetenv("KW_RUNNER_KEPT");
+}
+
+}  // namespace
+}  // namespace kw

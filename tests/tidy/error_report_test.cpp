@@ -1,0 +1,175 @@
+#include "tidy/error_report.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "common/error.h"
+#include "common/paths.h"
+#include "document/string_list.h"
+#include "support/temp_files.h"
+#include "support/thrown.h"
+#include "trace/trace_sink.h"
+
+namespace kw {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// Trace points, status texts and repaint calls in the order they happen.
+class RecordingSink : public TraceSink {
+ public:
+  Strings log;
+  void EnterMethod(std::string_view name) override { log.push_back("enter " + std::string(name)); }
+  void ExitMethod(std::string_view name) override { log.push_back("exit " + std::string(name)); }
+  void SendIntegerValue(std::string_view name, int value) override {
+    log.push_back(std::string(name) + " = " + std::to_string(value));
+  }
+  void SendStringValue(std::string_view name, std::string_view value) override {
+    log.push_back(std::string(name) + " = " + std::string(value));
+  }
+  ErrorReportHooks Hooks() {
+    ErrorReportHooks hooks;
+    hooks.OnStatus = [this](const std::string& status) { log.push_back("status " + status); };
+    hooks.OnMessageLine = [this] { log.push_back("message line"); };
+    hooks.Tracer = this;
+    return hooks;
+  }
+};
+
+TEST(ErrorReport, CutMessageLineTable) {
+  const struct {
+    const char* line;
+    const char* expectedLine;
+    const char* expectedMessage;
+  } rows[] = {
+      {"line 12 column 5 - Warning: missing </p>", "12", " Warning: missing </p>"},
+      {"line 3 column 1 -", "3", ""},
+      {"line 4 column 2 no dash", "4", "4 column 2 no dash"},
+      {"line  7 \x01" "column 2 - x", "7", " x"},
+      {"line column 2 - x", "", " x"},
+      {"line -3 column 1 - x", "-3", "3 column 1 - x"},
+  };
+  for (const auto& r : rows) {
+    const TTreeData cut = CutMessageLine(r.line);
+    EXPECT_EQ(cut.Line, r.expectedLine) << r.line;
+    EXPECT_EQ(cut.Message, r.expectedMessage) << r.line;
+  }
+}
+
+TEST(ErrorReport, TracePointsStatusAndRepaintsInOrder) {
+  test::TempFolder folder;
+  const std::string path = folder.Write(
+      "errs.txt", "Info: x\r\nline 2 column 1 - Warning: a\nline 2 column 4 - Warning: a\n");
+  RecordingSink sink;
+  DiagRows rows;
+  ShowTidyErrors(path, rows, sink.Hooks());
+  EXPECT_EQ(sink.log, (Strings{"enter ShowTidyErrors",
+                               "ErlistText = Info: x\nline 2 column 1 - Warning: a\nline 2 column 4 - Warning: a\n",
+                               "Error Count = 3", "status Tidying...", "enter OutPutErrors", "aErrList.Count = 3",
+                               "message line", "message line", "status 1 Warnings", "exit OutPutErrors",
+                               "exit ShowTidyErrors"}));
+}
+
+TEST(ErrorReport, MissingFileChangesNothing) {
+  test::TempFolder folder;
+  RecordingSink sink;
+  DiagRows rows;
+  rows.Add({"kept", "1"});
+  ShowTidyErrors(folder.File("errs.txt"), rows, sink.Hooks());
+  EXPECT_EQ(rows.Count(), 1u);
+  EXPECT_EQ(sink.log, (Strings{"enter ShowTidyErrors", "exit ShowTidyErrors"}));
+}
+
+TEST(ErrorReport, UnreadableFileErrorGoesOnAndDeletionIsAttempted) {
+  const struct {
+    const char* name;
+    void (*make)(const std::string& path);
+    bool staysBehind;  // unlink cannot remove a directory
+  } cases[] = {
+      {"directory", [](const std::string& p) { ::mkdir(p.c_str(), 0700); }, true},
+      {"FIFO", [](const std::string& p) { ::mkfifo(p.c_str(), 0600); }, false},
+      {"dangling link", [](const std::string& p) { ::symlink("missing", p.c_str()); }, false},
+      {"no read permission",
+       [](const std::string& p) {
+         std::ofstream(p) << "line 1 column 1 - x\n";
+         ::chmod(p.c_str(), 0);
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    if (std::string(c.name) == "no read permission" && ::geteuid() == 0) continue;  // root reads anyway
+    test::TempFolder folder;
+    const std::string path = folder.File("errs.txt");
+    c.make(path);
+    RecordingSink sink;
+    DiagRows rows;
+    const std::string error =
+        test::ThrownText<EKempwellError>([&] { ShowTidyErrors(path, rows, sink.Hooks()); });
+    EXPECT_EQ(error.rfind("Cannot open file", 0), 0u) << c.name << ": " << error;
+    EXPECT_EQ(rows.Count(), 0u) << c.name;
+    EXPECT_EQ(sink.log, (Strings{"enter ShowTidyErrors", "exit ShowTidyErrors"})) << c.name;
+    EXPECT_EQ(PathExists(path), c.staysBehind) << c.name;
+  }
+}
+
+// Golden cases: <case>.errs.txt beside <case>.expected, which holds one
+// "LINE<TAB>MESSAGE" per row in display order and then the last status text
+// (empty when none was set).
+std::string Rendered(const DiagRows& rows, const std::string& status) {
+  std::string out;
+  for (const TTreeData& r : rows.Rows()) out += r.Line + "\t" + r.Message + "\n";
+  return out + status + "\n";
+}
+
+std::string WithBreaks(const std::string& text, const char* lineBreak) {
+  std::string out;
+  for (const std::string& line : SplitStringList(text)) out += line + lineBreak;
+  return out;
+}
+
+Strings GoldenCases() {
+  const std::string suffix = ".errs.txt";
+  Strings names;
+  for (const auto& entry : std::filesystem::directory_iterator(KW_TIDY_GOLDEN_DIR)) {
+    const std::string file = entry.path().filename().string();
+    if (file.ends_with(suffix)) names.push_back(file.substr(0, file.size() - suffix.size()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class ErrorFile : public testing::TestWithParam<std::string> {};
+
+TEST_P(ErrorFile, SameRowsAndStatusWithEveryLineBreak) {
+  const std::string base = std::string(KW_TIDY_GOLDEN_DIR) + "/" + GetParam();
+  const std::string input = test::TempFolder::Read(base + ".errs.txt");
+  const std::string expected = test::TempFolder::Read(base + ".expected");
+  const std::pair<const char*, std::string> variants[] = {
+      {"as stored", input},
+      {"LF", WithBreaks(input, "\n")},
+      {"CR LF", WithBreaks(input, "\r\n")},
+      {"CR", WithBreaks(input, "\r")},
+  };
+  for (const auto& [breaks, bytes] : variants) {
+    test::TempFolder folder;
+    const std::string path = folder.Write("errs.txt", bytes);
+    DiagRows rows;
+    std::string status;
+    ErrorReportHooks hooks;
+    hooks.OnStatus = [&](const std::string& text) { status = text; };
+    ShowTidyErrors(path, rows, hooks);
+    EXPECT_EQ(Rendered(rows, status), expected) << breaks;
+    EXPECT_FALSE(PathExists(path)) << breaks;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ErrorReportGolden, ErrorFile, testing::ValuesIn(GoldenCases()),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace kw

@@ -1,0 +1,160 @@
+// Run tidy through the window against the same two tidy command lines run
+// back to back, and the error report of 50,000 lines parsed and listed.
+// Usage and the meaning of each figure: bench/README.md.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "bench_support.h"
+#include "bench_window.h"
+#include "common/paths.h"
+#include "controls/diag_list_view.h"
+#include "controls/source_editor.h"
+#include "tidy/command_line.h"
+#include "tidy/diag_list_model.h"
+#include "tidy/error_report.h"
+#include "tidy/tidy_job.h"
+
+using kwbench::FormatMs;
+using kwbench::FormatNumber;
+using kwbench::Ms;
+using kwbench::NowNs;
+using kwbench::Require;
+using kwbench::Summarize;
+
+namespace {
+
+struct Options {
+  int rounds = 5;
+  int sizeMib = 5;
+  int reportLines = 50000;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const int value = std::atoi(argv[i + 1]);
+    if (std::strcmp(argv[i], "--rounds") == 0) options.rounds = value;
+    else if (std::strcmp(argv[i], "--size-mib") == 0) options.sizeMib = value;
+    else if (std::strcmp(argv[i], "--report-lines") == 0) options.reportLines = value;
+  }
+  return options;
+}
+
+// The two command lines the window builds, each run to its end with its
+// output read by a plain reader, in the program directory.
+double TwoTidyRuns(const std::string& programDir, const std::string& document) {
+  const std::vector<std::string> commands = {
+      kw::FirstTidyCommandLine(programDir, kw::DefaultTidyOptions, kw::DocumentArgument(document)),
+      kw::SecondTidyCommandLine(programDir, kw::DefaultTidyOptions)};
+  const int64_t t0 = NowNs();
+  for (const std::string& command : commands) {
+    std::vector<std::string> argv = kw::SplitCommandLine(command);
+    argv.front() = kw::FindProgram("tidy", "");
+    kwbench::Child child = kwbench::SpawnChild(argv);
+    std::string output;
+    kwbench::FinishChild(child, &output);
+  }
+  const int64_t t1 = NowNs();
+  for (const char* name : {"errs.txt", "~tidied.htm"}) ::unlink(kw::JoinPath(programDir, name).c_str());
+  return Ms(t1 - t0);
+}
+
+// Run tidy in the window, from the command until the list is filled.
+double WindowRun(kw::TForm1& form, const std::string& document) {
+  form.OpenDocument(document);
+  kwbench::Drain();
+  const int64_t t0 = NowNs();
+  form.Suorita1->trigger();
+  const int64_t t1 = NowNs();
+  Require(form.DiagModel->rowCount() > 0, "the list stayed empty");
+  Require(!kwbench::WindowReportedError(), "the window reported an error");
+  return Ms(t1 - t0);
+}
+
+// A report as tidy writes it, every message ten times over on the same line.
+std::string WriteReport(const std::string& path, int lines) {
+  std::string text = "Info: Doctype given is \"-//W3C//DTD HTML 4.01//EN\"\n";
+  for (int i = 0; i < lines; ++i) {
+    const int distinct = i / 10;
+    text += "line " + std::to_string((distinct * 7919) % 20000 + 1) + " column " + std::to_string(i % 80 + 1) +
+            " - Warning: <td> attribute \"width" + std::to_string(distinct) + "\" has invalid value\n";
+  }
+  text += "Tidy found " + std::to_string(lines) + " warnings and 0 errors!\n";
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  Require(f != nullptr, "cannot write the report");
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::fclose(f);
+  return path;
+}
+
+// The report read, cut, put in the list and the list painted.
+double ListReport(const std::string& path, int lines, kw::TDiagListModel& model, kw::TDiagListView& view) {
+  WriteReport(path, lines);
+  model.Clear();
+  kwbench::Drain();
+  const int64_t t0 = NowNs();
+  kw::DiagRows rows;
+  kw::ErrorReportHooks hooks;
+  hooks.OnMessageLine = [] {};
+  kw::ShowTidyErrors(path, rows, hooks);
+  model.Assign(std::move(rows));
+  view.viewport()->repaint();
+  const int64_t t1 = NowNs();
+  Require(model.rowCount() == lines / 10, "unexpected row count");
+  return Ms(t1 - t0);
+}
+
+int Run(int argc, char** argv) {
+  const Options options = ParseOptions(argc, argv);
+  kwbench::TempDir scratch("kempwell-bench-tidy");
+  kwbench::PrepareQtEnvironment(scratch);
+  ::setenv("LC_ALL", "C", 1);  // as the window gives tidy
+  QApplication app(argc, argv);
+  Require(!kw::FindProgram("tidy", "").empty(), "tidy is not installed");
+
+  const std::string document = scratch.Path() + "/document.htm";
+  const kwbench::GeneratedDocument generated =
+      kwbench::WriteHtmlDocument(document, uint64_t(options.sizeMib) << 20);
+  auto form = kwbench::ShownWindow();
+  const std::string programDir = form->ProgramDir;
+
+  std::cout << "Run tidy on " << FormatNumber(double(generated.bytes) / (1 << 20), 1) << " MiB ("
+            << generated.lines << " lines), " << options.rounds << " rounds\n";
+  WindowRun(*form, document);  // warms the caches
+  std::vector<double> baseline, ours;
+  for (int round = 0; round < options.rounds; ++round) {
+    // Alternate which case goes first.
+    if (round % 2 == 0) baseline.push_back(TwoTidyRuns(programDir, document));
+    ours.push_back(WindowRun(*form, document));
+    if (round % 2 == 1) baseline.push_back(TwoTidyRuns(programDir, document));
+  }
+  const auto b = Summarize(baseline);
+  const auto o = Summarize(ours);
+  std::cout << "  two tidy runs back to back: " << FormatMs(b) << "\n"
+            << "  Run tidy in the window:     " << FormatMs(o) << "\n"
+            << "  ratio ours/baseline:        " << FormatNumber(o.median / b.median, 3) << "\n";
+
+  kw::TDiagListModel model;
+  kw::TDiagListView view;
+  view.setModel(&model);
+  view.resize(600, 200);
+  view.show();
+  std::vector<double> listing;
+  const std::string report = scratch.Path() + "/errs.txt";
+  for (int round = 0; round < options.rounds; ++round)
+    listing.push_back(ListReport(report, options.reportLines, model, view));
+  std::cout << "Report of " << options.reportLines << " message lines (" << options.reportLines / 10
+            << " rows after duplicates), read, cut, listed and painted: " << FormatMs(Summarize(listing)) << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return kwbench::BenchmarkMain(argc, argv, Run); }

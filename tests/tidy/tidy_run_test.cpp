@@ -1,0 +1,214 @@
+// Run tidy through the window, with the stand-in tidy first on PATH: the
+// cleaned text as one undo step, the list and its jump, the commands that a
+// run refuses, closing during a run, and the failures the user is told of.
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "controls/diag_list_view.h"
+#include "common/paths.h"
+#include "controls/source_editor.h"
+#include "support/fake_tidy.h"
+#include "support/scripted_dialogs.h"
+#include "tidy/diag_list_model.h"
+#include "trace/trace_sink.h"
+
+using kw::TForm1;
+using kw::test::FakeTidy;
+using kw::test::ScriptedDialogs;
+using kw::test::TempFolder;
+
+namespace {
+
+struct RecordingTracer : kw::TraceSink {
+  void EnterMethod(std::string_view name) override { calls.push_back("enter " + std::string(name)); }
+  void ExitMethod(std::string_view name) override { calls.push_back("exit " + std::string(name)); }
+  void SendIntegerValue(std::string_view name, int value) override {
+    calls.push_back(std::string(name) + " = " + std::to_string(value));
+  }
+  void SendStringValue(std::string_view name, std::string_view) override { calls.push_back(std::string(name)); }
+  std::vector<std::string> calls;
+};
+
+std::string NumberedLines(int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += "<p>" + std::to_string(i) + "</p>\n";
+  return text;
+}
+
+}  // namespace
+
+class TidyRunTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<FakeTidy> tidy_;
+  std::unique_ptr<TempFolder> docs_;
+  std::unique_ptr<TForm1> form_;
+  ScriptedDialogs* dialogs_ = nullptr;
+  std::string startDir_;
+
+  std::string Open(const std::string& bytes) {
+    const std::string path = docs_->Write("my page.htm", bytes);
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    form_ = std::make_unique<TForm1>(std::move(dialogs));
+    form_->FormCreate(path);
+    form_->show();
+    if (!QTest::qWaitForWindowActive(form_.get())) qWarning("the window never became active");
+    form_->Editor->setFocus();
+    return path;
+  }
+  kw::SourceEditor& Editor() { return *form_->Editor; }
+  std::string Text() { return std::string(Editor().Text()); }
+  QStringList ListRows() {
+    QStringList rows;
+    for (int r = 0; r < form_->DiagModel->rowCount(); ++r)
+      rows << form_->DiagModel->index(r, 0).data().toString() + "|" + form_->DiagModel->index(r, 1).data().toString();
+    return rows;
+  }
+  void ClickRow(int row) {
+    const QRect cell = form_->DiagList->visualRect(form_->DiagModel->index(row, 1));
+    QTest::mouseClick(form_->DiagList->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  bool WorkingFilesLeft() const {
+    return kw::PathExists(tidy_->ProgramFolder().File("errs.txt")) ||
+           kw::PathExists(tidy_->ProgramFolder().File("~tidied.htm"));
+  }
+
+ private slots:
+  void init() {
+    startDir_ = kw::CurrentDirectory();
+    tidy_ = std::make_unique<FakeTidy>();
+    docs_ = std::make_unique<TempFolder>();
+  }
+  void cleanup() {
+    form_.reset();
+    tidy_.reset();
+    QVERIFY(::chdir(startDir_.c_str()) == 0);
+  }
+
+  void theCleanedFileReplacesTheTextAsOneUndoStep() {
+    tidy_->SetReport("line 12 column 5 - Warning: twelve\nline 3 column 1 - Warning: three\n");
+    Open("<p>x\r\n<p>y");
+    // Unsaved edits are not seen by tidy, but Undo brings them back.
+    QTest::keyClicks(&Editor(), "z");
+    form_->btRun->click();
+    QCOMPARE(Text(), std::string("<!-- tidied -->\n<p>x\r\n<p>y"));
+    QVERIFY(Editor().Modified());
+    QVERIFY(form_->windowTitle().endsWith('*'));
+    QCOMPARE(ListRows(), QStringList({"3| Warning: three", "12| Warning: twelve"}));
+    QCOMPARE(form_->Label1->text(), QString("2 Warnings"));
+    QVERIFY(!WorkingFilesLeft());
+    QVERIFY(dialogs_->errors.empty());
+
+    Editor().undo();
+    QCOMPARE(Text(), std::string("z<p>x\r\n<p>y"));
+    QVERIFY(Editor().Modified());
+    Editor().undo();
+    QCOMPARE(Text(), std::string("<p>x\r\n<p>y"));
+    QVERIFY(!Editor().Modified());
+  }
+
+  void aClickOnARowMovesTheEditorToItsLine() {
+    tidy_->SetReport(
+        "line 41 column 1 - Warning: forty\nline 4 column 2 - Warning: three\nline  column - odd\n");
+    Open(NumberedLines(100));
+    form_->resize(700, 700);
+    form_->Suorita1->trigger();
+    QCOMPARE(ListRows(), QStringList({"| odd", "4| Warning: three", "41| Warning: forty"}));
+
+    ClickRow(2);
+    QCOMPARE(Editor().TopLine(), 36);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{41, 1}));
+    QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 0));
+    QVERIFY(Editor().hasFocus());
+    ClickRow(1);
+    QCOMPARE(Editor().TopLine(), 1);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{4, 1}));
+    // A Line that is no number goes to the top, like line 0.
+    ClickRow(0);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{1, 1}));
+    QTest::keyClick(&Editor(), Qt::Key_Down);
+    QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 255));
+    // Dragging the Message column first changes only the display.
+    form_->DiagList->header()->moveSection(1, 0);
+    ClickRow(2);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{41, 1}));
+  }
+
+  void aRunRefusesTheDocumentCommandsAndAClosingWindowStopsTidy() {
+    ::setenv("FAKE_TIDY_SLEEP", "30", 1);
+    const std::string path = Open("<p>x");
+    QTest::keyClicks(&Editor(), "z");
+    dialogs_->confirmAnswers = {false};  // the close's question about the unsaved text
+    bool checked = false;
+    QTimer::singleShot(300, this, [&] {
+      for (QAction* refused : {form_->FileOpen1, form_->Suorita1, form_->Korvaa1, form_->FileSaveAs1,
+                               form_->Sulje1, form_->FileExit1})
+        QVERIFY2(!refused->isEnabled(), qPrintable(refused->text()));
+      QVERIFY(!form_->Recentfiles1->isEnabled() && !form_->btRun->isEnabled() && !form_->btExit->isEnabled());
+      QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+      form_->EditorDropFiles({path});
+      checked = true;
+      form_->close();
+    });
+    QElapsedTimer took;
+    took.start();
+    form_->Suorita1->trigger();
+    QVERIFY(checked);
+    QVERIFY2(took.elapsed() < 20000, "tidy was not stopped");
+    QCOMPARE(Text(), std::string("z<p>x"));
+    QVERIFY(!WorkingFilesLeft());
+    QVERIFY(dialogs_->confirms.empty());
+    QVERIFY(!QApplication::overrideCursor());
+    // The close goes on once the run is over, with its usual question.
+    QTRY_VERIFY(!form_->isVisible());
+    QCOMPARE(dialogs_->confirms.size(), size_t(1));
+  }
+
+  void tidyThatCannotStartIsReportedAndTheRunEndsAsUsual() {
+    kw::test::ScopedEnv noTidy("PATH", "/nonexistent");
+    Open("<p>x");
+    form_->Label1->setText("before");
+    form_->Suorita1->trigger();
+    QCOMPARE(dialogs_->errors, std::vector<QString>{"Cannot start \"tidy\". No such file or directory"});
+    QCOMPARE(Text(), std::string("<p>x"));
+    QCOMPARE(form_->DiagModel->rowCount(), 0);
+    QCOMPARE(form_->Label1->text(), QString("before"));
+    QVERIFY(Editor().Modified());
+    QVERIFY(form_->Suorita1->isEnabled() && form_->FileOpen1->isEnabled());
+  }
+
+  void anEmptyOptionsFileStopsTheRunWithAMessage() {
+    tidy_->ProgramFolder().Write("params.txt", "");
+    Open("<p>x");
+    form_->Suorita1->trigger();
+    QCOMPARE(dialogs_->errors.size(), size_t(1));
+    QVERIFY(dialogs_->errors[0].contains("params.txt"));
+    QVERIFY(tidy_->Runs().empty());
+    QVERIFY(!Editor().Modified());
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
+  void theRunIsTraced() {
+    tidy_->SetReport("line 2 column 1 - Warning: a\nline 2 column 1 - Warning: a\n");
+    Open("<p>x");
+    RecordingTracer tracer;
+    form_->Tracer = &tracer;
+    form_->Suorita1->trigger();
+    QCOMPARE(tracer.calls, (std::vector<std::string>{"enter btRunClick", "enter ShowTidyErrors", "ErlistText",
+                                                     "Error Count = 2", "enter OutPutErrors", "aErrList.Count = 2",
+                                                     "exit OutPutErrors", "exit ShowTidyErrors", "exit btRunClick"}));
+    QCOMPARE(form_->Label1->text(), QString("1 Warnings"));
+  }
+};
+
+QTEST_MAIN(TidyRunTest)
+#include "tidy_run_test.moc"
