@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <random>
 
+#include "support/scoped_env.h"
 #include "support/temp_files.h"
 
 namespace kw {
@@ -78,23 +76,6 @@ TEST(CommandLineQuote, AnyBytesSurviveTheSplit) {
   }
 }
 
-// Restores a variable of the environment when the test ends.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
   const test::TempFolder first, onPath;
   const auto make = [](const test::TempFolder& dir, const std::string& name, mode_t mode) {
@@ -107,7 +88,7 @@ TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
   const std::string executableOnPath = make(onPath, "plain-file", 0755);
   ::mkdir(first.File("a-dir").c_str(), 0755);
   const std::string onlyOnPath = make(onPath, "only-on-path", 0755);
-  const ScopedEnv path("PATH", "/nonexistent:" + onPath.Path());
+  const test::ScopedEnv path("PATH", "/nonexistent:" + onPath.Path());
 
   EXPECT_EQ(FindProgram("in-both", first.Path()), inBoth);
   EXPECT_EQ(FindProgram("in-both", ""), onPath.File("in-both"));
@@ -117,17 +98,6 @@ TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
   EXPECT_EQ(FindProgram("missing", first.Path()), "");
   EXPECT_EQ(FindProgram("", first.Path()), "");
   EXPECT_EQ(FindProgram("./missing", first.Path()), "./missing");
-}
-
-TEST(CommandLineFind, EmptyPathEntryIsTheWorkingDirectory) {
-  const test::TempFolder dir;
-  ::chmod(dir.Write("here", "").c_str(), 0755);
-  const std::string oldDir = std::filesystem::current_path();
-  std::filesystem::current_path(dir.Path());
-  const ScopedEnv path("PATH", "/nonexistent:");
-  const std::string found = FindProgram("here", "");
-  std::filesystem::current_path(oldDir);
-  EXPECT_EQ(found, "./here");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -177,21 +176,6 @@ TEST(ConsoleRunnerStart, FailureCallsNoEventAndGivesTheReason) {
   EXPECT_TRUE(NoChildLeft());
 }
 
-TEST(ConsoleRunnerStart, PipeThatCannotBeMadeIsTheReason) {
-  rlimit old;
-  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
-  const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  ::close(lowestFree);
-  rlimit full = old;
-  full.rlim_cur = static_cast<rlim_t>(lowestFree);
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &full), 0);
-  auto runner = std::make_unique<TRedirectedConsole>(ChildLine({"exit"}));
-  ::setrlimit(RLIMIT_NOFILE, &old);
-  runner->Run();
-  EXPECT_EQ(runner->StartError, EMFILE);
-  EXPECT_FALSE(runner->Running());
-}
-
 TEST(ConsoleRunnerStop, ChildIgnoringTermIsKilledAndReaped) {
   TRedirectedConsole runner(ChildLine({"ignore-term"}));
   runner.TerminateTimeout = 300;
@@ -253,22 +237,7 @@ TEST(ConsoleRunnerChild, GetsNoDescriptorButItsStreamsAndLeavesNone) {
   ::close(inheritable);
 }
 
-TEST(ConsoleRunnerChild, LeadsItsOwnGroupWithDefaultSignals) {
-  struct sigaction ignore = {}, oldPipe, oldInt;
-  ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGPIPE, &ignore, &oldPipe);
-  ::sigaction(SIGINT, &ignore, &oldInt);
-  sigset_t term, oldMask;
-  ::sigemptyset(&term);
-  ::sigaddset(&term, SIGTERM);
-  ::sigprocmask(SIG_BLOCK, &term, &oldMask);
-  TRedirectedConsole handling(ChildLine({"signals"}));
-  handling.Run();
-  ::sigprocmask(SIG_SETMASK, &oldMask, nullptr);
-  ::sigaction(SIGPIPE, &oldPipe, nullptr);
-  ::sigaction(SIGINT, &oldInt, nullptr);
-  EXPECT_EQ(handling.StdOutText, "PIPE:default TERM:default INT:default CHLD:default ");
-
+TEST(ConsoleRunnerChild, LeadsAProcessGroupOfItsOwn) {
   TRedirectedConsole group(ChildLine({"group"}));
   group.Run();
   pid_t pid = 0, groupId = -1;

@@ -8,7 +8,6 @@
 //   fds               its open descriptors, ascending, separated by blanks
 //   args              each further argument followed by a NUL byte
 //   env NAME          the value of every environment entry named NAME, one a line
-//   signals           how it handles SIGPIPE, SIGTERM, SIGINT and SIGCHLD
 //   group             its process id and its process group id
 //   grandchild        starts a process that keeps stdout open and sleeps, names it, ends
 #include <dirent.h>
@@ -62,21 +61,6 @@ std::string OpenDescriptors() {
   return text;
 }
 
-std::string SignalHandling() {
-  const std::pair<const char*, int> signals[] = {
-      {"PIPE", SIGPIPE}, {"TERM", SIGTERM}, {"INT", SIGINT}, {"CHLD", SIGCHLD}};
-  sigset_t blocked;
-  ::sigprocmask(SIG_BLOCK, nullptr, &blocked);
-  std::string text;
-  for (const auto& [name, number] : signals) {
-    struct sigaction action;
-    ::sigaction(number, nullptr, &action);
-    text += std::string(name) + (action.sa_handler == SIG_DFL ? ":default" : ":changed") +
-            (::sigismember(&blocked, number) ? ",blocked " : " ");
-  }
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,8 +96,6 @@ int main(int argc, char** argv) {
         WriteAll(1, std::string(*entry + length + 1) + "\n");
       }
     }
-  } else if (mode == "signals") {
-    WriteAll(1, SignalHandling());
   } else if (mode == "group") {
     WriteAll(1, std::to_string(::getpid()) + " " + std::to_string(::getpgrp()));
   } else if (mode == "grandchild") {

@@ -106,16 +106,5 @@ TEST(StrSearch, EmptyPatternFailsWithBufferLenMessage) {
   EXPECT_EQ(test::ThrownText<EKempwellError>([] { ReplaceEvery("abc", "", "x", false); }), "BufferLen is 0");
 }
 
-TEST(StrSearch, LeftAndRightPartOutOfRangeGiveEmpty) {
-  EXPECT_EQ(LeftPart("abc", 2), "ab");
-  EXPECT_EQ(RightPart("abc", 2), "bc");
-  EXPECT_EQ(LeftPart("abc", 3), "abc");
-  EXPECT_EQ(RightPart("abc", 3), "abc");
-  for (const long n : {-1L, 0L, 4L}) {
-    EXPECT_EQ(LeftPart("abc", n), "") << n;
-    EXPECT_EQ(RightPart("abc", n), "") << n;
-  }
-}
-
 }  // namespace
 }  // namespace kw
