@@ -31,8 +31,12 @@ using kwbench::NowNs;
 using kwbench::Summarize;
 using kwbench::Summary;
 using kwbench::Drain;
+using kwbench::PaintCounter;
+using kwbench::PlaceCaretInMiddle;
 using kwbench::Require;
 using kwbench::ShownWindow;
+using kwbench::TypeKeys;
+using kwbench::WaitForPaint;
 
 namespace {
 
@@ -42,31 +46,6 @@ long Send(QsciScintillaBase* editor, unsigned int msg, unsigned long wParam = 0,
 
 void Append(QsciScintillaBase* editor, const std::string& text) {
   editor->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-}
-
-// Counts the paints of one widget, so that a measurement can end when the
-// result is on screen rather than when the call returns.
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
-// Processes events until the widget has painted once more. Painting happens
-// inside the event delivery, so the paint is complete when this returns.
-void WaitForPaint(const PaintCounter& counter) {
-  const int before = counter.paints;
-  const int64_t deadline = NowNs() + int64_t{10} * 1000000000;
-  while (counter.paints == before) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    Require(NowNs() < deadline, "no paint within 10 s");
-  }
 }
 
 // ---- Open: one sample of each case -------------------------------------
@@ -196,34 +175,6 @@ struct MemoryFigures {
 };
 
 // ---- Typing --------------------------------------------------------------
-
-// Times typed characters at the caret, each until its paint is done.
-std::vector<double> TypeKeys(QWidget* editor, QsciScintillaBase* sci, int keys, double slowMs = 0, int slowKeys = 0) {
-  PaintCounter counter(sci->viewport());
-  std::vector<double> samples;
-  for (int i = 0; i < keys; ++i) {
-    const long before = Send(sci, QsciScintillaBase::SCI_GETLENGTH);
-    const int64_t t0 = NowNs();
-    QTest::keyClick(editor, 'x');
-    WaitForPaint(counter);
-    const int64_t t1 = NowNs();
-    Require(Send(sci, QsciScintillaBase::SCI_GETLENGTH) == before + 1, "the key did not insert a character");
-    samples.push_back(Ms(t1 - t0));
-    // A slow editor gets only a few keys: the point is made by then.
-    if (slowKeys > 0 && i == 0 && samples[0] > slowMs) keys = slowKeys;
-  }
-  return samples;
-}
-
-void PlaceCaretInMiddle(QsciScintillaBase* sci, QWidget* window) {
-  const long length = Send(sci, QsciScintillaBase::SCI_GETLENGTH);
-  Send(sci, QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(length / 2));
-  window->activateWindow();
-  sci->setFocus();
-  // The offscreen platform may not activate windows; focus is what matters.
-  (void)QTest::qWaitForWindowActive(window, 1000);
-  Drain();
-}
 
 // A plain editor with a document of the toolkit's bulk-insert load, shown.
 std::unique_ptr<QsciScintilla> PlainEditorWith(const std::string& text, bool notifications, QSize size) {

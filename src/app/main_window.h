@@ -11,6 +11,7 @@
 #include "app/shortcut_router.h"
 #include "app/user_dialogs.h"
 #include "document/unsaved_prompts.h"
+#include "highlight/html_highlighter.h"
 
 class QAction;
 class QFrame;
@@ -97,6 +98,7 @@ class TForm1 : public QMainWindow {
 
   // Components.
   SourceEditor* Editor = nullptr;
+  THTMLHighlighter HTMLHighlighter1;
   TDiagListView* DiagList = nullptr;
   TDiagListModel* DiagModel = nullptr;
   QWidget* ToolbarPanel = nullptr;

@@ -72,6 +72,9 @@ void TForm1::BuildLayout() {
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   Editor = new SourceEditor(Panel1);
+  HTMLHighlighter1.AndAttri.Foreground = 0x008080;  // teal
+  HTMLHighlighter1.DefaultFilter = "HTML Document (*.htm,*.html)|*.htm;*.html";
+  Editor->SetHighlighter(&HTMLHighlighter1);
   auto* listPanel = new ListPanel(Panel1);
   listPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   listPanel->setLineWidth(1);

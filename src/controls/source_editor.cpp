@@ -16,6 +16,7 @@
 #include "controls/smart_keys.h"
 #include "controls/word_at.h"
 #include "document/file_io.h"
+#include "highlight/editor_lexer.h"
 
 namespace kw {
 
@@ -55,13 +56,7 @@ SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
   // needs them (the modified flag comes from the save-point notifications).
   Send(SCI_SETMODEVENTMASK, 0);
 
-  // The editor's styles take point sizes; these are 13 and 11 logical pixels.
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPointSizeF(13 * 72.0 / 96.0);
-  setFont(font);
-  QFont gutterFont = font;
-  gutterFont.setPointSizeF(11 * 72.0 / 96.0);
-  setMarginsFont(gutterFont);
+  ApplyFonts();
   setMarginLineNumbers(0, true);
   setMarginWidth(1, 0);
   UpdateLineNumberWidth();
@@ -80,6 +75,38 @@ SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
   connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { forcedModified_ = false; });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { UpdateLineNumberWidth(); });
   connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &SourceEditor::ShowScrollHint);
+}
+
+// The editor's styles take point sizes; these are 13 and 11 logical pixels.
+void SourceEditor::ApplyFonts() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSizeF(13 * 72.0 / 96.0);
+  setFont(font);
+  QFont gutterFont = font;
+  gutterFont.setPointSizeF(11 * 72.0 / 96.0);
+  setMarginsFont(gutterFont);
+}
+
+void SourceEditor::SetHighlighter(THTMLHighlighter* highlighter) {
+  // Taking a lexer off resets every style, the gutter's too.
+  const long gutterFore = Send(SCI_STYLEGETFORE, STYLE_LINENUMBER);
+  const long gutterBack = Send(SCI_STYLEGETBACK, STYLE_LINENUMBER);
+  EditorLexer* old = lexer_;
+  lexer_ = highlighter ? new EditorLexer(*highlighter, font(), color(), paper(), this) : nullptr;
+  if (lexer_) lexer_->SetSuspended(true);
+  setLexer(lexer_);
+  delete old;
+  if (old) ApplyFonts();
+  Send(SCI_STYLESETFORE, STYLE_LINENUMBER, gutterFore);
+  Send(SCI_STYLESETBACK, STYLE_LINENUMBER, gutterBack);
+  if (lexer_) lexer_->SetSuspended(false);
+
+  SetIdentChars(highlighter ? highlighter->GetIdentChars() : kHtmlIdentChars);
+  SendScintilla(SCI_SETWORDCHARS, 0UL, lexer_ ? lexer_->wordCharacters() : nullptr);
+  // The lexer learns of each change from the notice sent before it; the
+  // notices sent after one make the toolkit count characters from the start
+  // of the document.
+  Send(SCI_SETMODEVENTMASK, lexer_ ? SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE : 0);
 }
 
 long SourceEditor::Send(unsigned int msg, unsigned long wParam, long lParam) const {

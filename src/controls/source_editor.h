@@ -15,6 +15,9 @@
 
 namespace kw {
 
+class EditorLexer;
+class THTMLHighlighter;
+
 // A text position: line and column from 1, the column a byte index plus 1.
 struct TextPos {
   int line = 1;
@@ -75,6 +78,11 @@ class SourceEditor : public QsciScintilla {
   bool WordWrap() const;
   void SetWordWrap(bool on);
 
+  // Paints the text with the highlighter, or as plain text for none, and
+  // takes its word characters. Styling follows what is shown: nothing is
+  // styled until it is painted. The highlighter must outlive its use here.
+  void SetHighlighter(THTMLHighlighter* highlighter);
+
   // The bytes that make up words, as the attached highlighter defines them.
   void SetIdentChars(const IdentCharTable& identChars) { identChars_ = identChars; }
   // The word around the caret (see WordAt).
@@ -108,12 +116,14 @@ class SourceEditor : public QsciScintilla {
   bool IsTypedText(const QKeyEvent* e) const;
   bool HandleSmartKey(const QKeyEvent* e);
   void UpdateLineNumberWidth();
+  void ApplyFonts();
   void ShowScrollHint(int value);
 
   BreakStyle breaks_ = BreakStyle::CRLF;
   bool forcedModified_ = false;
   QColor activeLineColor_;
   IdentCharTable identChars_ = kHtmlIdentChars;
+  EditorLexer* lexer_ = nullptr;  // a child of the editor
   int numberWidthDigits_ = 0;
 };
 

@@ -1,0 +1,257 @@
+// Highlighting speed: the HTML lexer alone and through the editor against
+// QScintilla's own HTML lexer, and opening, typing in and jumping to the end
+// of a large document in the window with and without the highlighter.
+// Usage and the meaning of each figure: bench/README.md.
+#include <Qsci/qscilexerhtml.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench_support.h"
+#include "bench_window.h"
+#include "controls/source_editor.h"
+#include "document/file_io.h"
+#include "highlight/html_highlighter.h"
+
+using kwbench::Drain;
+using kwbench::FormatMs;
+using kwbench::FormatNumber;
+using kwbench::Ms;
+using kwbench::NowNs;
+using kwbench::PaintCounter;
+using kwbench::Require;
+using kwbench::Summarize;
+using kwbench::WaitForPaint;
+using Sci = QsciScintillaBase;
+
+namespace {
+
+long Send(const QsciScintillaBase* editor, unsigned int msg, unsigned long wParam = 0, long lParam = 0) {
+  return editor->SendScintilla(msg, wParam, lParam);
+}
+
+struct Case {
+  const char* label;
+  std::function<double()> run;
+  std::vector<double> samples;
+};
+
+// Round 0 warms the caches and is not counted; each later round starts at a
+// different case so that no case always follows the same one.
+void RunRounds(std::vector<Case>& cases, int rounds) {
+  for (int round = 0; round <= rounds; ++round)
+    for (size_t k = 0; k < cases.size(); ++k) {
+      const size_t i = (k + static_cast<size_t>(round)) % cases.size();
+      const double ms = cases[i].run();
+      if (round > 0) cases[i].samples.push_back(ms);
+    }
+}
+
+double Median(const Case& c) { return Summarize(c.samples).median; }
+
+// ---- The lexer alone -----------------------------------------------------
+
+// Every line through SetLine and Next to its end, the range carried.
+double LexAlone(const std::string& text, uint64_t* tokens) {
+  kw::THTMLHighlighter highlighter;
+  uint64_t count = 0;
+  const int64_t t0 = NowNs();
+  highlighter.ResetRange();
+  const std::string_view all(text);
+  int line = 0;
+  for (size_t start = 0; start < all.size(); ++line) {
+    size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) end = all.size();
+    for (highlighter.SetLine(all.substr(start, end - start), line); !highlighter.GetEol(); highlighter.Next()) ++count;
+    start = end + 1;
+  }
+  const int64_t t1 = NowNs();
+  *tokens = count;
+  return Ms(t1 - t0);
+}
+
+// ---- Whole-document styling through an editor ---------------------------
+
+// SCI_COLOURISE of everything in a fresh editor holding the text; the editor
+// is built and filled before the clock starts.
+double ColouriseAll(const std::string& text, bool ours) {
+  kw::THTMLHighlighter highlighter;
+  auto editor = std::make_unique<kw::SourceEditor>();
+  if (ours) editor->SetHighlighter(&highlighter);
+  else editor->setLexer(new QsciLexerHTML(editor.get()));
+  Send(editor.get(), Sci::SCI_SETUNDOCOLLECTION, 0);
+  editor->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+  Require(Send(editor.get(), Sci::SCI_GETENDSTYLED) == 0, "styled before the clock started");
+  const int64_t t0 = NowNs();
+  Send(editor.get(), Sci::SCI_COLOURISE, 0, -1);
+  const int64_t t1 = NowNs();
+  Require(Send(editor.get(), Sci::SCI_GETENDSTYLED) == static_cast<long>(text.size()), "not styled to the end");
+  editor.reset();
+  Drain();
+  return Ms(t1 - t0);
+}
+
+// ---- The window ------------------------------------------------------------
+
+std::unique_ptr<kw::TForm1> Window(bool highlighted) {
+  std::unique_ptr<kw::TForm1> form = kwbench::ShownWindow();
+  if (!highlighted) form->Editor->SetHighlighter(nullptr);
+  return form;
+}
+
+// OpenDocument until the editor has painted; *jump gets the time of going to
+// the end of the document from there until painted.
+double OpenAndJump(const std::string& path, uint64_t size, bool highlighted, double* jump) {
+  std::unique_ptr<kw::TForm1> form = Window(highlighted);
+  PaintCounter counter(form->Editor->viewport());
+  const int64_t t0 = NowNs();
+  form->Guarded([&] { form->OpenDocument(path); });
+  WaitForPaint(counter);
+  const int64_t t1 = NowNs();
+  Require(!kwbench::WindowReportedError(), "the window reported an error");
+  Require(Send(form->Editor, Sci::SCI_GETLENGTH) == static_cast<long>(size), "window load length");
+  Require(!highlighted || Send(form->Editor, Sci::SCI_GETENDSTYLED) < static_cast<long>(size / 100),
+          "the open styled more than the first screen");
+  const int64_t t2 = NowNs();
+  Send(form->Editor, Sci::SCI_DOCUMENTEND);
+  WaitForPaint(counter);
+  const int64_t t3 = NowNs();
+  form.reset();
+  Drain();
+  *jump = Ms(t3 - t2);
+  return Ms(t1 - t0);
+}
+
+std::vector<double> Typing(const std::string& path, bool highlighted, int keys) {
+  std::unique_ptr<kw::TForm1> form = Window(highlighted);
+  PaintCounter counter(form->Editor->viewport());
+  form->Guarded([&] { form->OpenDocument(path); });
+  WaitForPaint(counter);
+  Require(!kwbench::WindowReportedError(), "the window reported an error");
+  kwbench::PlaceCaretInMiddle(form->Editor, form.get());
+  std::vector<double> samples = kwbench::TypeKeys(form->Editor, form->Editor, keys);
+  form.reset();
+  Drain();
+  return samples;
+}
+
+struct Options {
+  int rounds = 7;
+  int lexMiB = 10;
+  int openMiB = 50;
+  int keys = 20;
+};
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    int* target = a == "--rounds"     ? &o.rounds
+                  : a == "--lex-mib"  ? &o.lexMiB
+                  : a == "--open-mib" ? &o.openMiB
+                  : a == "--keys"     ? &o.keys
+                                      : nullptr;
+    if (!target || i + 1 >= argc) return false;
+    *target = std::atoi(argv[++i]);
+    if (*target < 1) return false;
+  }
+  return true;
+}
+
+std::string Throughput(double mib, double ms) { return FormatNumber(mib / (ms / 1000), 1) + " MiB/s"; }
+
+int RunBenchmark(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: bench_highlight [--rounds N] [--lex-mib M] [--open-mib M] [--keys K]\n"
+                 "  --rounds N     timed rounds of each case (default 7)\n"
+                 "  --lex-mib M    document for the lexing cases (default 10)\n"
+                 "  --open-mib M   document for opening, typing and jumping (default 50)\n"
+                 "  --keys K       timed keystrokes per window (default 20)\n");
+    return 2;
+  }
+
+  kwbench::TempDir scratch("kempwell-bench-highlight-");
+  kwbench::PrepareQtEnvironment(scratch);
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
+
+  const std::string lexPath = scratch.Path() + "/lex.html";
+  const kwbench::GeneratedDocument lexDoc = kwbench::WriteHtmlDocument(lexPath, uint64_t(options.lexMiB) << 20);
+  const std::string text = kw::ReadWholeFile(lexPath);
+  const double lexMiB = double(lexDoc.bytes) / (1 << 20);
+  std::printf("lexing document: %llu bytes, %llu lines, LF breaks\n", static_cast<unsigned long long>(lexDoc.bytes),
+              static_cast<unsigned long long>(lexDoc.lines));
+  std::fflush(stdout);
+
+  uint64_t tokens = 0;
+  std::vector<Case> lexing = {
+      {"(a) THTMLHighlighter alone, line by line", [&] { return LexAlone(text, &tokens); }, {}},
+      {"(b) our lexer in the editor, SCI_COLOURISE(0, -1)", [&] { return ColouriseAll(text, true); }, {}},
+      {"    QsciLexerHTML in the editor, SCI_COLOURISE(0, -1)", [&] { return ColouriseAll(text, false); }, {}},
+  };
+  RunRounds(lexing, options.rounds);
+  std::printf("styling %d MiB: medians of %d rounds, cases alternating, (min .. max)\n", options.lexMiB,
+              options.rounds);
+  for (const Case& c : lexing)
+    std::printf("  %-54s %s, %s\n", c.label, FormatMs(Summarize(c.samples)).c_str(),
+                Throughput(lexMiB, Median(c)).c_str());
+  std::printf("  tokens per pass: %llu\n", static_cast<unsigned long long>(tokens));
+  std::printf("  ratios of medians against QsciLexerHTML: (a) %sx, (b) %sx\n\n",
+              FormatNumber(Median(lexing[2]) / Median(lexing[0]), 2).c_str(),
+              FormatNumber(Median(lexing[2]) / Median(lexing[1]), 2).c_str());
+  std::fflush(stdout);
+
+  const std::string openPath = scratch.Path() + "/open.html";
+  const kwbench::GeneratedDocument openDoc = kwbench::WriteHtmlDocument(openPath, uint64_t(options.openMiB) << 20);
+  double jump = 0;
+  std::vector<double> jumpWith;
+  std::vector<double> jumpWithout;
+  std::vector<Case> opening = {
+      {"(c) window with the highlighter: open until painted",
+       [&] {
+         const double ms = OpenAndJump(openPath, openDoc.bytes, true, &jump);
+         jumpWith.push_back(jump);
+         return ms;
+       },
+       {}},
+      {"    window without it (the foundation): open until painted",
+       [&] {
+         const double ms = OpenAndJump(openPath, openDoc.bytes, false, &jump);
+         jumpWithout.push_back(jump);
+         return ms;
+       },
+       {}},
+  };
+  RunRounds(opening, options.rounds);
+  // The warm-up round's jumps are not counted either.
+  jumpWith.erase(jumpWith.begin());
+  jumpWithout.erase(jumpWithout.begin());
+  std::printf("window, %d MiB document (%llu lines): medians of %d rounds, (min .. max)\n", options.openMiB,
+              static_cast<unsigned long long>(openDoc.lines), options.rounds);
+  for (const Case& c : opening) std::printf("  %-62s %s\n", c.label, FormatMs(Summarize(c.samples)).c_str());
+  std::printf("  %-62s %s\n", "    with the highlighter: then to the end, until painted",
+              FormatMs(Summarize(jumpWith)).c_str());
+  std::printf("  %-62s %s\n", "    without it: then to the end, until painted",
+              FormatMs(Summarize(jumpWithout)).c_str());
+  std::printf("  open ratio with/without: %s\n", FormatNumber(Median(opening[0]) / Median(opening[1]), 2).c_str());
+  std::fflush(stdout);
+
+  const std::vector<double> typedWith = Typing(openPath, true, options.keys);
+  const std::vector<double> typedWithout = Typing(openPath, false, options.keys);
+  std::printf("  %-62s %s, %zu keys\n", "(c) one key in the middle, with the highlighter, until painted",
+              FormatMs(Summarize(typedWith)).c_str(), typedWith.size());
+  std::printf("  %-62s %s, %zu keys\n", "    the same without it", FormatMs(Summarize(typedWithout)).c_str(),
+              typedWithout.size());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return kwbench::BenchmarkMain(argc, argv, RunBenchmark); }

@@ -1,0 +1,90 @@
+// Paints the source editor with the HTML highlighter: one style per token
+// kind, lines lexed as the editor shows them, each line's ranges kept in its
+// line state.
+#pragma once
+
+#include <Qsci/qscilexercustom.h>
+
+#include <QColor>
+#include <QFont>
+#include <string>
+#include <vector>
+
+#include "highlight/html_highlighter.h"
+
+namespace kw {
+
+class EditorLexer : public QsciLexerCustom {
+  Q_OBJECT
+
+ public:
+  // What the highlighter leaves to the editor (a colour of none, the font)
+  // is taken from `font`, `text` and `paper`.
+  EditorLexer(THTMLHighlighter& highlighter, const QFont& font, const QColor& text, const QColor& paper,
+              QObject* parent = nullptr);
+
+  // The editor style of a token kind; 0 stays the editor's own plain style.
+  static constexpr int StyleOf(int tokenKind) { return tokenKind + 1; }
+
+  const char* language() const override;
+  QString description(int style) const override;
+  QColor defaultColor(int style) const override;
+  QColor defaultPaper(int style) const override;
+  QFont defaultFont(int style) const override;
+  const char* wordCharacters() const override;
+
+  void setEditor(QsciScintilla* editor) override;
+  void styleText(int start, int end) override;
+
+  // Ignores style requests while set: attaching to an editor asks for the
+  // whole document, which must stay unstyled until it is shown.
+  void SetSuspended(bool suspended) { suspended_ = suspended; }
+
+  // Lines run through the highlighter so far; the rest were found unchanged.
+  long LinesScanned() const { return linesScanned_; }
+
+ private:
+  long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
+  const THighlighterAttributes* AttributeOfStyle(int style) const;
+  void BeforeChange(long position, int type, long length);
+  void TakeChange();
+  void ForgetLines();
+  // Writes the styles of one line, scanned from `range`, to `styles`;
+  // returns its end range.
+  int ScanLine(long line, long start, long next, int range, char* styles);
+
+  THTMLHighlighter& highlighter_;
+  QFont font_;
+  QColor text_;
+  QColor paper_;
+  std::string wordChars_;
+  std::vector<char> styles_;
+  bool suspended_ = false;
+  long linesScanned_ = 0;
+
+  // A line's state is current when it carries this number: lines scanned
+  // before a change too large to follow carry an older one.
+  int generation_ = 1;
+
+  // The change reported before it happened, taken into account once done.
+  struct Change {
+    long position = 0;
+    long insertLength = 0;  // 0 for a deletion
+    long line = 0;
+    long lastLine = 0;  // of the deleted bytes
+    long linesBefore = 0;
+  };
+  bool changePending_ = false;
+  Change change_;
+
+  // Lines changed since they were last scanned, as sorted runs apart from
+  // each other; few, since styling follows edits closely.
+  struct Run {
+    long first;
+    long last;
+  };
+  std::vector<Run> changed_;
+  void MarkScanned(long from, long to);
+};
+
+}  // namespace kw

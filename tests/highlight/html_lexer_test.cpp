@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+#include "highlight/html_highlighter.h"
+#include "support/temp_files.h"
+
+namespace kw {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr const char* kKindNames[] = {"tkAmpersand", "tkComment", "tkIdentifier", "tkKey",      "tkNull",
+                                      "tkSpace",     "tkSymbol",  "tkText",       "tkUndefKey", "tkValue"};
+constexpr const char* kRangeNames[] = {"rsText",  "rsComment",           "rsTagName",           "rsAttributes",
+                                       "rsValue", "rsSingleQuotedValue", "rsDoubleQuotedValue", "rsEntity"};
+
+std::string Escaped(std::string_view bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    char buffer[5] = {static_cast<char>(c)};
+    if (c == '\t' || c == '\r' || c == '\n' || c == '\\')
+      std::snprintf(buffer, sizeof buffer, "\\%c", c == '\t' ? 't' : c == '\r' ? 'r' : c == '\n' ? 'n' : '\\');
+    else if (c < 0x20 || c >= 0x7F)
+      std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
+    out += buffer;
+  }
+  return out;
+}
+
+// One line in the golden format: "kind<TAB>bytes" per token, then "-- range".
+// With skipBreaks the CR/LF tokens of a text lexed as one line are left out.
+std::string Lexed(THTMLHighlighter& h, std::string_view line, bool skipBreaks = false) {
+  std::string out;
+  for (h.SetLine(line, 0); !h.GetEol(); h.Next()) {
+    const std::string token = h.GetToken();
+    if (skipBreaks && h.GetTokenKind() == tkSpace && (token == "\n" || token == "\r\n")) continue;
+    out += std::string(kKindNames[h.GetTokenKind()]) + "\t" + Escaped(token) + "\n";
+  }
+  return out + "-- " + kRangeNames[h.GetRange()] + "\n";
+}
+
+// Lines as an editor holds them: a break at the very end starts no line.
+std::vector<std::string_view> SplitLines(std::string_view text, std::string_view lineBreak) {
+  std::vector<std::string_view> lines;
+  for (size_t end; !text.empty(); text.remove_prefix(std::min(text.size(), end + lineBreak.size()))) {
+    end = text.find(lineBreak);
+    lines.push_back(text.substr(0, end));
+  }
+  return lines;
+}
+
+// Each line starts from the range the previous one ended in.
+std::string LexedByLines(std::string_view text, std::string_view lineBreak) {
+  THTMLHighlighter h;
+  h.ResetRange();
+  std::string out;
+  for (std::string_view line : SplitLines(text, lineBreak)) {
+    h.SetRange(h.GetRange());
+    out += Lexed(h, line);
+  }
+  return out;
+}
+
+std::string LexedAsOneLine(std::string_view text) {
+  THTMLHighlighter h;
+  return Lexed(h, text, true);
+}
+
+// A token stream by lines with only its last end-of-line marker.
+std::string WithoutLineEnds(std::string_view byLines) {
+  std::string out;
+  std::string_view last = "-- rsText";
+  for (std::string_view line : SplitLines(byLines, "\n")) {
+    if (line.starts_with("-- "))
+      last = line;
+    else
+      out.append(line).append("\n");
+  }
+  return out.append(last).append("\n");
+}
+
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::vector<std::string> GoldenCases() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(KW_HTML_GOLDEN_DIR))
+    if (entry.path().extension() == ".htm") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Golden cases: <case>.htm, with LF breaks only, beside <case>.tokens.
+class HtmlGoldenFile : public testing::TestWithParam<std::string> {};
+
+TEST_P(HtmlGoldenFile, SameTokensByLinesAsOneLineAndWithCrLf) {
+  const std::string base = std::string(KW_HTML_GOLDEN_DIR) + "/" + GetParam();
+  const std::string input = test::TempFolder::Read(base + ".htm");
+  const std::string expected = test::TempFolder::Read(base + ".tokens");
+  ASSERT_EQ(input.find('\r'), std::string::npos);
+  const std::string crlf = WithCrLf(input);
+
+  EXPECT_EQ(LexedByLines(input, "\n"), expected) << "line by line";
+  EXPECT_EQ(LexedByLines(crlf, "\r\n"), expected) << "line by line, CR LF";
+  EXPECT_EQ(LexedAsOneLine(input), WithoutLineEnds(expected)) << "as one line";
+  EXPECT_EQ(LexedAsOneLine(crlf), WithoutLineEnds(expected)) << "as one line, CR LF";
+}
+
+INSTANTIATE_TEST_SUITE_P(HtmlLexer, HtmlGoldenFile, testing::ValuesIn(GoldenCases()),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+TEST(HtmlLexer, SampleSourceIsTheGoldenSampleWithCrLf) {
+  std::string golden = test::TempFolder::Read(std::string(KW_HTML_GOLDEN_DIR) + "/sample_source.htm");
+  ASSERT_TRUE(golden.ends_with("\n"));
+  golden.pop_back();
+  EXPECT_EQ(THTMLHighlighter().GetSampleSource(), WithCrLf(golden));
+}
+
+// "kind[bytes] ... | end range", kinds without their "tk".
+std::string Compact(THTMLHighlighter& h, std::string_view line, int startRange) {
+  h.SetRange(startRange);
+  std::string out;
+  for (h.SetLine(line, 0); !h.GetEol(); h.Next())
+    out += std::string(kKindNames[h.GetTokenKind()] + 2) + "[" + Escaped(h.GetToken()) + "] ";
+  return out + "| " + kRangeNames[h.GetRange()];
+}
+
+TEST(HtmlLexer, SingleLineCases) {
+  const struct {
+    std::string line;
+    int startRange;
+    const char* expected;
+  } rows[] = {
+      // Breaks and NUL bytes that only a line handed over whole can hold.
+      {"a\rb", rsText, "Text[a] Space[\\r] Text[b] | rsText"},
+      {"a\n\rb", rsText, "Text[a] Space[\\n] Space[\\r] Text[b] | rsText"},
+      {"<p \r\nclass", rsText, "Symbol[<] Key[p] Space[ ] Space[\\r\\n] Identifier[class] | rsAttributes"},
+      {"<!-- --\n>", rsText, "Comment[<!--] Comment[ --] Space[\\n] Comment[>] | rsComment"},
+      {"'x\ry'>", rsValue, "Value['x] Space[\\r] Value[y'] Symbol[>] | rsText"},
+      {"ab\0cd"s, rsText, "Text[ab] | rsText"},
+      {"\0<p>"s, rsText, "| rsText"},
+      {"<p\0>"s, rsText, "Symbol[<] Key[p] | rsAttributes"},
+      {"\t\0 "s, rsText, "Space[\\t] | rsText"},
+      {" a\0--> "s, rsComment, "Comment[ a] | rsComment"},
+      {"'x\0'"s, rsValue, "Value['x] | rsSingleQuotedValue"},
+      {"&co\0py;"s, rsText, "Text[&co] | rsText"},
+      {"<!-\0-"s, rsText, "Symbol[<] UndefKey[!] Identifier[-] | rsAttributes"},
+      // rsEntity set from outside, on an '&' the text scanner never saw.
+      {"&copy;", rsEntity, "Text[&] Text[copy;] | rsText"},
+      {"&#9;x", rsEntity, "Ampersand[&#9;] Text[x] | rsText"},
+      {"&#9x", rsEntity, "Text[&#9] Text[x] | rsText"},
+      {"x", rsEntity + 1, "Text[x] | rsText"},
+      {"x", -1, "Text[x] | rsText"},
+  };
+  THTMLHighlighter h;
+  for (const auto& r : rows) EXPECT_EQ(Compact(h, r.line, r.startRange), r.expected) << Escaped(r.line);
+}
+
+// The line is a view into a longer buffer; what lies around it must not count.
+TEST(HtmlLexer, NothingOutsideTheLineIsSeen) {
+  const struct {
+    const char* buffer;
+    size_t offset, length;
+    int startRange;
+    const char* expected;
+  } rows[] = {
+      {"x<!--", 0, 2, rsText, "Text[x] Symbol[<] | rsTagName"},
+      {"<!-->", 0, 4, rsText, "Comment[<!--] | rsComment"},
+      {"&copy;", 0, 5, rsText, "Text[&copy] | rsText"},
+      {"&#169;", 0, 5, rsText, "Text[&#169] | rsText"},
+      {"a\r\n", 0, 2, rsText, "Text[a] Space[\\r] | rsText"},
+      {"<pre>", 0, 3, rsText, "Symbol[<] UndefKey[pr] | rsAttributes"},
+      {"'x'>", 0, 2, rsValue, "Value['x] | rsSingleQuotedValue"},
+      {"xy>", 0, 1, rsValue, "Value[x] | rsAttributes"},
+      {"--->", 2, 2, rsComment, "Comment[->] | rsComment"},
+  };
+  THTMLHighlighter h;
+  for (const auto& r : rows)
+    EXPECT_EQ(Compact(h, std::string_view(r.buffer + r.offset, r.length), r.startRange), r.expected) << r.buffer;
+
+  h.ResetRange();
+  h.SetLine("x &copy;", 0);  // stops in front of the entity it found
+  ASSERT_EQ(h.GetRange(), rsEntity);
+  EXPECT_EQ(Compact(h, "&amp;", rsEntity), "Text[&] Text[amp;] | rsText");
+}
+
+TEST(HtmlHighlighter, AttributesByKindAndRole) {
+  THTMLHighlighter h;
+  const THighlighterAttributes* byKind[] = {&h.AndAttri,      &h.CommentAttri, &h.IdentifierAttri, &h.KeyAttri,
+                                            nullptr,          &h.SpaceAttri,   &h.SymbolAttri,     &h.TextAttri,
+                                            &h.UndefKeyAttri, &h.ValueAttri};
+  for (int kind = 0; kind < kTokenKindCount; ++kind) EXPECT_EQ(h.AttributeOf(kind), byKind[kind]) << kind;
+  const THighlighterAttributes* byRole[] = {&h.CommentAttri, &h.IdentifierAttri, &h.KeyAttri, nullptr,
+                                            &h.SpaceAttri,   &h.SymbolAttri,     nullptr};
+  for (int role = 0; role < 7; ++role) EXPECT_EQ(h.GetDefaultAttribute(role), byRole[role]) << role;
+
+  EXPECT_FALSE(h.IsFilterStored());
+  h.DefaultFilter = "HTML Document (*.htm,*.html)|*.htm;*.html";
+  EXPECT_TRUE(h.IsFilterStored());
+}
+
+// Mostly the bytes that steer the lexer; withOddBytes adds NUL, CR and any byte.
+std::string RandomLine(std::mt19937& rng, bool withOddBytes) {
+  static const std::string pieces[] = {"<",  ">",    "&",   ";",      "#",   "!",  "-",    "\"",   "'",    "=",
+                                       "/",  "x",    "X",   "p",      "a",   "T",  "1",    "9",    " ",    "\t",
+                                       "\n", "<!--", "-->", "&copy;", "&#x", "&#", "&amp", "\xE9", "\x01", "\x7F"};
+  const size_t n = std::size(pieces);
+  std::string line;
+  for (int length = static_cast<int>(rng() % 41); length > 0; --length) {
+    const size_t i = rng() % (n + 3);
+    if (i < n)
+      line += pieces[i];
+    else if (withOddBytes)
+      line += i == n ? '\0' : i == n + 1 ? '\r' : static_cast<char>(rng());
+  }
+  return line;
+}
+
+// Each line sits in a heap block of its exact size, so that under ASan a read
+// past its end fails.
+TEST(HtmlLexer, RandomLinesAreCoveredExactlyByTokens) {
+  std::mt19937 rng(20240611);
+  THTMLHighlighter h;
+  for (int trial = 0; trial < 20000; ++trial) {
+    const std::string text = RandomLine(rng, true);
+    const auto block = std::make_unique_for_overwrite<char[]>(text.size());
+    std::copy(text.begin(), text.end(), block.get());
+    h.SetRange(static_cast<int>(rng() % (rsEntity + 1)));
+    h.SetLine(std::string_view(block.get(), text.size()), 0);
+    // A token of length zero (an empty tag name, the text before an entity)
+    // is always followed by one that moves on, so two tokens per byte at most.
+    const int maxTokens = 2 * static_cast<int>(text.size()) + 1;
+    int tokens = 1, pos = 0, lastLength = 1;
+    for (; !h.GetEol() && tokens <= maxTokens; h.Next(), ++tokens) {
+      ASSERT_EQ(h.GetTokenPos(), pos) << Escaped(text);
+      ASSERT_GE(h.GetTokenLength(), 0) << Escaped(text);
+      ASSERT_TRUE(lastLength > 0 || h.GetTokenLength() > 0) << Escaped(text);
+      ASSERT_NE(h.GetTokenAttribute(), nullptr) << Escaped(text);
+      pos += lastLength = h.GetTokenLength();
+    }
+    ASSERT_TRUE(h.GetEol()) << "no end after " << maxTokens << " tokens: " << Escaped(text);
+    ASSERT_EQ(h.GetTokenPos(), static_cast<int>(std::min(text.find('\0'), text.size()))) << Escaped(text);
+    ASSERT_GE(h.GetRange(), rsText);
+    ASSERT_LE(h.GetRange(), rsEntity);
+  }
+}
+
+// The golden files' three ways, on random text.
+TEST(HtmlLexer, RandomTextLexesAlikeByLinesAndAsOneLine) {
+  std::mt19937 rng(7);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string text;
+    for (int lines = 1 + static_cast<int>(rng() % 6); lines > 0; --lines) text += RandomLine(rng, false) + "\n";
+    const std::string byLines = WithoutLineEnds(LexedByLines(text, "\n"));
+    ASSERT_EQ(LexedAsOneLine(text), byLines) << Escaped(text);
+    ASSERT_EQ(LexedAsOneLine(WithCrLf(text)), byLines) << Escaped(text);
+  }
+}
+
+}  // namespace
+}  // namespace kw
