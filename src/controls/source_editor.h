@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text_pos.h"
 #include "document/text_format.h"
 #include "highlight/ident_chars.h"
 
@@ -17,13 +18,6 @@ namespace kw {
 
 class EditorLexer;
 class THTMLHighlighter;
-
-// A text position: line and column from 1, the column a byte index plus 1.
-struct TextPos {
-  int line = 1;
-  int column = 1;
-  bool operator==(const TextPos&) const = default;
-};
 
 class SourceEditor : public QsciScintilla {
   Q_OBJECT
