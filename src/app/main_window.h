@@ -12,6 +12,8 @@
 #include "app/user_dialogs.h"
 #include "document/unsaved_prompts.h"
 #include "highlight/html_highlighter.h"
+#include "search/edit_search.h"
+#include "search/search_settings.h"
 
 class QAction;
 class QFrame;
@@ -78,6 +80,9 @@ class TForm1 : public QMainWindow {
   void Toolbar1Click();
   void AutRivClick();
   void actSearchExecute();
+  // The search: the dialog, then a search; and a search with the stored settings.
+  void ShowSearchDialog();
+  void DoSearchText(bool backwards);
   // Enables Undo, Cut, Copy, Paste and Select all from the editor's state.
   void ApplyEditorRule();
 
@@ -95,10 +100,15 @@ class TForm1 : public QMainWindow {
   std::vector<std::string> IgnoreList;
   RecentFilesSink* Mru = nullptr;
   TraceSink* Tracer = nullptr;
+  // The search settings of the run; they change only when the dialog closes with OK.
+  TSearchSettings SearchSettings;
+  // False: a search covers the whole text (or the selection); true: it starts at the caret.
+  bool SearchFromCaret = false;
 
   // Components.
   SourceEditor* Editor = nullptr;
   THTMLHighlighter HTMLHighlighter1;
+  TEditSearch EditSearch;
   TDiagListView* DiagList = nullptr;
   TDiagListModel* DiagModel = nullptr;
   QWidget* ToolbarPanel = nullptr;
@@ -143,10 +153,6 @@ class TForm1 : public QMainWindow {
   QAction* PopupCopy = nullptr;
   QAction* PopupPaste = nullptr;
   QAction* EditSelectAll1 = nullptr;
-
- signals:
-  // The Find command; the search dialog answers it.
-  void SearchRequested();
 
  protected:
   void showEvent(QShowEvent* e) override;

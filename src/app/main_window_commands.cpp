@@ -89,6 +89,8 @@ void TForm1::BuildCommands() {
   on(Toolbar1, [this] { Toolbar1Click(); });
   on(AutRiv, [this] { AutRivClick(); });
   on(actSearch, [this] { actSearchExecute(); });
+  on(actSearchNext, [this] { DoSearchText(false); });
+  on(actSearchPrev, [this] { DoSearchText(true); });
 
   auto click = [this](QToolButton* button, QAction* action) {
     connect(button, &QToolButton::clicked, action, &QAction::trigger);
@@ -220,6 +222,6 @@ void TForm1::Toolbar1Click() { ToolbarPanel->setVisible(Toolbar1->isChecked()); 
 
 void TForm1::AutRivClick() { Editor->SetWordWrap(AutRiv->isChecked()); }
 
-void TForm1::actSearchExecute() { emit SearchRequested(); }
+void TForm1::actSearchExecute() { ShowSearchDialog(); }
 
 }  // namespace kw

@@ -1,11 +1,18 @@
 #include "app/user_dialogs.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 
+#include "search/search_dialog.h"
+
 namespace kw {
+
+bool UserDialogs::RunSearchDialog(QWidget*, TTextSearchDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+void UserDialogs::Beep() { QApplication::beep(); }
 
 namespace {
 

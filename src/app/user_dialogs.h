@@ -1,4 +1,4 @@
-// Every question, message and file dialog the main window shows, behind one
+// Every question, message, sound and dialog the main window gives, behind one
 // interface so that tests can answer them without a modal box.
 #pragma once
 
@@ -10,6 +10,8 @@
 class QWidget;
 
 namespace kw {
+
+class TTextSearchDialog;
 
 inline constexpr char kApplicationTitle[] = "Kempwell 2";
 
@@ -29,6 +31,11 @@ class UserDialogs {
   virtual std::optional<std::string> AskOpenFileName(QWidget* parent, const std::string& startFolder) = 0;
   // The save dialog: no filter, no added extension, no overwrite question.
   virtual std::optional<std::string> AskSaveFileName(QWidget* parent, const std::string& startFolder) = 0;
+  // The search dialog, shown modally; true when it closed with OK. Shown for
+  // real unless overridden, as is the sound below.
+  virtual bool RunSearchDialog(QWidget* parent, TTextSearchDialog& dialog);
+  // The system's information sound.
+  virtual void Beep();
 };
 
 // The desktop's boxes and dialogs. Each file dialog is one object for the

@@ -182,6 +182,8 @@ int SourceEditor::LineCount() const {
   return Send(SCI_GETLENGTH) == 0 ? 0 : static_cast<int>(Send(SCI_GETLINECOUNT));
 }
 
+long SourceEditor::LineStart(int line) const { return Send(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)); }
+
 bool SourceEditor::Modified() const { return forcedModified_ || Send(SCI_GETMODIFY) != 0; }
 
 void SourceEditor::SetModified(bool modified) {
@@ -219,6 +221,13 @@ void SourceEditor::SetCaretPos(TextPos pos) { Send(SCI_GOTOPOS, static_cast<unsi
 TextPos SourceEditor::SelStart() const { return PosAt(Send(SCI_GETSELECTIONSTART)); }
 
 TextPos SourceEditor::SelEnd() const { return PosAt(Send(SCI_GETSELECTIONEND)); }
+
+void SourceEditor::Select(TextPos anchor, TextPos caret) {
+  const long a = Position(anchor);
+  const long c = Position(caret);
+  Send(SCI_SETSEL, static_cast<unsigned long>(a), c);
+  Send(SCI_SCROLLRANGE, static_cast<unsigned long>(a), c);
+}
 
 int SourceEditor::TopLine() const {
   return static_cast<int>(Send(SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(Send(SCI_GETFIRSTVISIBLELINE)))) + 1;

@@ -46,6 +46,8 @@ class SourceEditor : public QsciScintilla {
   std::string_view LineText(int line);
   // 0 for an empty text, else the number of lines (a final break adds an empty one).
   int LineCount() const;
+  // Offset in Text() of line i's (from 0) first byte.
+  long LineStart(int line) const;
 
   // Set by every change of the text and by SetModified(true); cleared by
   // SetModified(false) and when undo or redo returns to the text of that moment.
@@ -61,6 +63,9 @@ class SourceEditor : public QsciScintilla {
   void SetCaretPos(TextPos pos);
   TextPos SelStart() const;
   TextPos SelEnd() const;
+  // Selects from anchor to caret, each clamped as by SetCaretPos, and scrolls
+  // both into view, the caret first.
+  void Select(TextPos anchor, TextPos caret);
   int TopLine() const;
   // The editor clamps it: never above line 1 or past its last possible top line.
   void SetTopLine(int line);

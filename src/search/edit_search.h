@@ -3,6 +3,8 @@
 // whole words, by a quick-search skip table over the byte after the window.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +41,24 @@ class TEditSearch {
   int ResultCount() const;
 
  private:
-  // The engine's tables and state are the implementer's.
+  void SetTranslation();
+  void BuildSkipTable();
+  template <bool kTranslate>
+  void ScanLine(std::string_view text);
+
+  bool sensitive_ = false;
+  bool wholeWord_ = false;
+  std::array<unsigned char, 256> translation_{};
+  std::string pattern_;
+  // The pattern the skip table was last built for, so the results' too.
+  std::string translatedPattern_;
+  int32_t patternLength_ = 0;
+  // The skip table looked up through the translation, so by raw byte, with
+  // each shift kept in a byte: a shorter shift than the table's is still safe.
+  std::array<uint8_t, 256> skip_{};
+  int32_t lookAt_ = 1;
+  bool skipValid_ = false;
+  std::vector<int32_t> results_;
 };
 
 }  // namespace kw

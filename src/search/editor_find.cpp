@@ -1,0 +1,43 @@
+#include "search/editor_find.h"
+
+#include "controls/source_editor.h"
+#include "search/find_operation.h"
+
+namespace kw {
+
+namespace {
+
+// The editor's lines in place in its whole text. The walk asks for one line
+// after another, found in the text; the editor is asked only where it starts.
+class EditorLines final : public FindView {
+ public:
+  explicit EditorLines(SourceEditor& editor)
+      : editor_(editor), lineCount_(editor.LineCount()), lines_(editor.Text()) {}
+
+  int LineCount() override { return lineCount_; }
+
+  std::string_view Line(int index) override {
+    if (const std::optional<std::string_view> line = lines_.Adjacent(index)) return *line;
+    return lines_.LineAt(index, static_cast<size_t>(editor_.LineStart(index)));
+  }
+
+  bool SelAvail() override { return editor_.SelAvail(); }
+  TextPos SelStart() override { return editor_.SelStart(); }
+  TextPos SelEnd() override { return editor_.SelEnd(); }
+  TextPos CaretPos() override { return editor_.CaretPos(); }
+  void Select(TextPos anchor, TextPos caret) override { editor_.Select(anchor, caret); }
+
+ private:
+  SourceEditor& editor_;
+  int lineCount_;
+  TextLines lines_;
+};
+
+}  // namespace
+
+int FindInEditor(SourceEditor& editor, TEditSearch& engine, std::string_view searchText, unsigned options) {
+  EditorLines lines(editor);
+  return FindInView(lines, engine, searchText, options);
+}
+
+}  // namespace kw

@@ -99,7 +99,6 @@ class MainWindowTest : public QObject {
     QSignalSpy run(form_->Suorita1, &QAction::triggered);
     QSignalSpy next(form_->actSearchNext, &QAction::triggered);
     QSignalSpy previous(form_->actSearchPrev, &QAction::triggered);
-    QSignalSpy search(form_.get(), &TForm1::SearchRequested);
     Key(Qt::Key_S, Qt::ControlModifier);
     Key(Qt::Key_R, Qt::ControlModifier);
     Key(Qt::Key_F4, Qt::ControlModifier);
@@ -109,9 +108,11 @@ class MainWindowTest : public QObject {
     Key(Qt::Key_F3, Qt::ControlModifier);
     QCOMPARE(next.count(), 1);
     QCOMPARE(previous.count(), 1);
+    QCOMPARE(dialogs_->infos, (std::vector<QString>{"Not found.", "Not found."}));
+    QVERIFY(dialogs_->errors.empty());
     // Find is disabled and takes the key press; the release opens the search.
     Key(Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(search.count(), 1);
+    QCOMPARE(dialogs_->searchDialogs, 1);
     QCOMPARE(Editor().Text(), std::string_view());
   }
 

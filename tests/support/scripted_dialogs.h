@@ -1,12 +1,15 @@
 // Answers the window's questions and dialogs from a script and records what was asked.
 #pragma once
 
+#include <QDialog>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/user_dialogs.h"
+#include "search/search_dialog.h"
 
 namespace kw::test {
 
@@ -16,7 +19,10 @@ class ScriptedDialogs : public UserDialogs {
     confirms.push_back(text);
     return Next(confirmAnswers, false);
   }
-  void Inform(QWidget*, const QString& text) override { infos.push_back(text); }
+  void Inform(QWidget*, const QString& text) override {
+    infos.push_back(text);
+    if (whileInforming) whileInforming(text);
+  }
   void ShowError(QWidget*, const QString& text) override { errors.push_back(text); }
   std::optional<std::string> AskOpenFileName(QWidget*, const std::string& startFolder) override {
     openFolders.push_back(startFolder);
@@ -26,17 +32,38 @@ class ScriptedDialogs : public UserDialogs {
     saveFolders.push_back(startFolder);
     return Next(saveAnswers, std::optional<std::string>());
   }
+  // Shown modally for real; its script runs once the dialog is up.
+  bool RunSearchDialog(QWidget*, TTextSearchDialog& dialog) override {
+    ++searchDialogs;
+    QMetaObject::invokeMethod(
+        &dialog,
+        [&dialog, script = Next(searchScripts, SearchScript())] {
+          if (script) script(dialog);
+          if (dialog.isVisible()) dialog.reject();
+        },
+        Qt::QueuedConnection);
+    return dialog.exec() == QDialog::Accepted;
+  }
+  void Beep() override { ++beeps; }
 
   // Answers, taken in order; when a queue runs dry: No, and cancel.
   std::deque<bool> confirmAnswers;
   std::deque<std::optional<std::string>> openAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
+  // Each fills the controls of one search dialog and closes it; a dialog
+  // left open, or shown when none is left, is cancelled.
+  using SearchScript = std::function<void(TTextSearchDialog&)>;
+  std::deque<SearchScript> searchScripts;
+  // Runs while a message is up, to see the state behind it.
+  std::function<void(const QString&)> whileInforming;
 
   std::vector<QString> confirms;
   std::vector<QString> infos;
   std::vector<QString> errors;
   std::vector<std::string> openFolders;
   std::vector<std::string> saveFolders;
+  int searchDialogs = 0;
+  int beeps = 0;
 
  private:
   template <typename T>
