@@ -80,6 +80,10 @@ void PrepareQtEnvironment(const TempDir& scratch) {
   const std::string programDir = scratch.Path() + "/program";
   mkdir(programDir.c_str(), 0700);
   setenv("KEMPWELL_PROGRAM_DIR", programDir.c_str(), 1);
+  // The window keeps its position under the configuration folder: a fresh one too.
+  const std::string configDir = scratch.Path() + "/config";
+  mkdir(configDir.c_str(), 0700);
+  setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
 }
 
 namespace {

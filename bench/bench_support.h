@@ -40,8 +40,8 @@ class TempDir {
 };
 
 // QT_QPA_PLATFORM=offscreen unless already chosen, a private XDG_RUNTIME_DIR
-// when none is set, and a fresh KEMPWELL_PROGRAM_DIR in the scratch folder.
-// Children inherit all three.
+// when none is set, and a fresh KEMPWELL_PROGRAM_DIR and XDG_CONFIG_HOME in
+// the scratch folder. Children inherit them all.
 void PrepareQtEnvironment(const TempDir& scratch);
 
 // Drops the offscreen platform's warning that it cannot propagate size

@@ -29,6 +29,7 @@ class SilentDialogs : public kw::UserDialogs {
   }
   std::optional<std::string> AskOpenFileName(QWidget*, const std::string&) override { return std::nullopt; }
   std::optional<std::string> AskSaveFileName(QWidget*, const std::string&) override { return std::nullopt; }
+  bool OpenInDesktop(const QUrl&) override { return false; }
 };
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include "controls/source_editor.h"
 #include "document/file_io.h"
 #include "document/string_list.h"
+#include "state/recent_files_menu.h"
+#include "state/form_pos_save.h"
 #include "state/recent_files_sink.h"
 #include "tidy/diag_list_model.h"
 #include "tidy/tidy_job.h"
@@ -32,17 +34,39 @@ constexpr char kCaptionPrefix[] = "Kempwell Beta 2.0.7 ";
 TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(std::move(dialogs)) {
   setWindowTitle(QString::fromLatin1(kApplicationTitle));
+  setObjectName(QStringLiteral("Form1"));
   setWindowIcon(WindowIcon());
   resize(625, 458);
   move(347, 108);
   setMinimumHeight(358);
   BuildLayout();
   BuildCommands();
+  BuildAbout();
   ConnectEditor();
+  MruList = std::make_unique<TMostRecentFiles>(this);
+  MruList->BeginLoading();
+  MruList->SetMaxFiles(8);
+  MruList->SetShowFullPath(true);
+  MruList->SetOwnerMenuItem(Recentfiles1);
+  MruList->MenuPosition = 0;
+  MruList->OnMenuClick = [this](QAction*, const std::string& fileName) { Guarded([&] { MruMenuClick(fileName); }); };
+  MruList->OnFileNotExist = [this](QAction*, const std::string& fileName) {
+    Guarded([&] { MruFileNotExist(fileName); });
+  };
+  Mru = MruList.get();
+  // Last, so that the restored bounds win over the designed ones.
+  FormPosSave1 = new TFormPosSave(this, OnDestroy);
+  FormPosSave1->UseIniFile = true;
+  FormPosSave1->Loaded();
   qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() { qApp->removeEventFilter(this); }
+TForm1::~TForm1() {
+  Guarded([this] {
+    if (OnDestroy) OnDestroy(this);
+  });
+  qApp->removeEventFilter(this);
+}
 
 void TForm1::ShowError(const std::exception& error) {
   const bool outOfMemory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
@@ -51,6 +75,9 @@ void TForm1::ShowError(const std::exception& error) {
 
 void TForm1::FormCreate(const std::optional<std::string>& commandLineDocument) {
   Guarded([&] {
+    // The window's description ends here; a window that never starts up
+    // leaves the stores alone.
+    MruList->Loaded();
     ProgramDir = ResolveProgramDir();
     const std::string mruFile = JoinPath(ProgramDir, "kwmru.ini");
     if (Mru) Mru->SetIniFile(mruFile);

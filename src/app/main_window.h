@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,9 +25,12 @@ class QToolButton;
 namespace kw {
 
 class RecentFilesSink;
+class TAboutInfoDialog;
+class TMostRecentFiles;
 class SourceEditor;
 class TDiagListModel;
 class TDiagListView;
+class TFormPosSave;
 class TidyJob;
 class TraceSink;
 class TSplitterBar;
@@ -85,6 +89,9 @@ class TForm1 : public QMainWindow {
   void DoSearchText(bool backwards);
   // Enables Undo, Cut, Copy, Paste and Select all from the editor's state.
   void ApplyEditorRule();
+  // Shows the document, or the unsaved editor text, in the desktop's viewer.
+  void Avaaselaimessa1Click();
+  void Ohjelmatiedot1Click();
 
   // Runs a command handler; an error escaping it is shown in the standard
   // error box and the window stays usable.
@@ -98,12 +105,18 @@ class TForm1 : public QMainWindow {
   std::string DocumentDir;
   std::vector<std::string> OptionsList;
   std::vector<std::string> IgnoreList;
+  // The window's own recent-files list; Mru points to it unless a test swaps it.
+  std::unique_ptr<TMostRecentFiles> MruList;
   RecentFilesSink* Mru = nullptr;
   TraceSink* Tracer = nullptr;
+  TAboutInfoDialog* About = nullptr;
   // The search settings of the run; they change only when the dialog closes with OK.
   TSearchSettings SearchSettings;
   // False: a search covers the whole text (or the selection); true: it starts at the caret.
   bool SearchFromCaret = false;
+
+  // The window's destroy event, raised first thing in its destructor.
+  std::function<void(QObject* sender)> OnDestroy;
 
   // Components.
   SourceEditor* Editor = nullptr;
@@ -116,6 +129,7 @@ class TForm1 : public QMainWindow {
   QWidget* Panel1 = nullptr;
   QWidget* Panel2 = nullptr;
   TSplitterBar* Splitter1 = nullptr;
+  TFormPosSave* FormPosSave1 = nullptr;
   QFrame* Bevel1 = nullptr;
   QLabel* Label1 = nullptr;
   QToolButton* btOpen = nullptr;
@@ -165,6 +179,7 @@ class TForm1 : public QMainWindow {
   void BuildCommands();
   void BuildMenus();
   void BuildButtons();
+  void BuildAbout();
   void ConnectEditor();
   QAction* NewAction(const QString& text, int icon, const QKeySequence& keys = {});
   void FormShow();

@@ -91,6 +91,8 @@ void TForm1::BuildCommands() {
   on(actSearch, [this] { actSearchExecute(); });
   on(actSearchNext, [this] { DoSearchText(false); });
   on(actSearchPrev, [this] { DoSearchText(true); });
+  on(Avaaselaimessa1, [this] { Avaaselaimessa1Click(); });
+  on(Ohjelmatiedot1, [this] { Ohjelmatiedot1Click(); });
 
   auto click = [this](QToolButton* button, QAction* action) {
     connect(button, &QToolButton::clicked, action, &QAction::trigger);

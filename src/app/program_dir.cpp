@@ -24,6 +24,8 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
+}  // namespace
+
 std::string HomeDir() {
   std::string home = Environment("HOME");
   if (!home.empty()) return home;
@@ -36,8 +38,6 @@ std::string HomeDir() {
   return home;
 }
 
-// Creates each missing folder of path; folders that exist keep their mode.
-// Errors are not checked: a parent that refuses mkdir may still exist.
 void CreateFolders(const std::string& path) {
   for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     const std::string prefix = path.substr(0, slash);
@@ -46,17 +46,20 @@ void CreateFolders(const std::string& path) {
   }
 }
 
-}  // namespace
-
-std::string ExecutableDir() {
+std::string ExecutablePath() {
   std::vector<char> buf(256);
   for (;;) {
     const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
     if (n < 0) return {};
     // A result that fills the buffer may have been cut short.
-    if (static_cast<size_t>(n) < buf.size()) return FolderPart(std::string(buf.data(), static_cast<size_t>(n)));
+    if (static_cast<size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<size_t>(n));
     buf.resize(buf.size() * 2);
   }
+}
+
+std::string ExecutableDir() {
+  const std::string exe = ExecutablePath();
+  return exe.empty() ? exe : FolderPart(exe);
 }
 
 std::string ResolveProgramDir() {

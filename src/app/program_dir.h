@@ -5,6 +5,16 @@
 
 namespace kw {
 
+// The path of the running executable (from /proc/self/exe); empty when unknown.
+std::string ExecutablePath();
+
+// $HOME, or the user's home from the password database when that is unset.
+std::string HomeDir();
+
+// Creates each missing folder of path (mode 0700); folders that exist keep
+// their mode. Errors are not checked: a parent that refuses mkdir may still exist.
+void CreateFolders(const std::string& path);
+
 // The folder of the running executable (from /proc/self/exe), without a
 // trailing '/' unless it is the root.
 std::string ExecutableDir();

@@ -1,11 +1,13 @@
 #include "app/user_dialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 
+#include "about/about_box.h"
 #include "search/search_dialog.h"
 
 namespace kw {
@@ -13,6 +15,8 @@ namespace kw {
 bool UserDialogs::RunSearchDialog(QWidget*, TTextSearchDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 void UserDialogs::Beep() { QApplication::beep(); }
+
+bool UserDialogs::RunAboutBox(QWidget*, TAboutBox& box) { return box.exec() == QDialog::Accepted; }
 
 namespace {
 
@@ -35,6 +39,8 @@ class DesktopDialogs : public UserDialogs {
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
     box.exec();
   }
+
+  bool OpenInDesktop(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 
   std::optional<std::string> AskOpenFileName(QWidget* parent, const std::string& startFolder) override {
     QFileDialog& dialog = Dialog(openDialog_, parent);

@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 
+class QUrl;
 class QWidget;
 
 namespace kw {
 
+class TAboutBox;
 class TTextSearchDialog;
 
 inline constexpr char kApplicationTitle[] = "Kempwell 2";
@@ -36,6 +38,11 @@ class UserDialogs {
   virtual bool RunSearchDialog(QWidget* parent, TTextSearchDialog& dialog);
   // The system's information sound.
   virtual void Beep();
+  // The about box, shown modally; true when it closed with OK.
+  virtual bool RunAboutBox(QWidget* parent, TAboutBox& box);
+  // Hands url to the desktop's default application for it (browser, mail
+  // program, viewer); never through a shell. False when nothing was started.
+  virtual bool OpenInDesktop(const QUrl& url) = 0;
 };
 
 // The desktop's boxes and dialogs. Each file dialog is one object for the

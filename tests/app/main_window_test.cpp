@@ -10,12 +10,15 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/ini_file.h"
 #include "app/main_window.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
 #include "controls/splitter_bar.h"
+#include "state/recent_files_menu.h"
 #include "state/recent_files_sink.h"
 #include "support/scripted_dialogs.h"
+#include "support/scoped_env.h"
 #include "support/temp_files.h"
 #include "tidy/diag_list_model.h"
 
@@ -382,6 +385,49 @@ class MainWindowTest : public QObject {
     QTRY_COMPARE(form_->Panel2->height(), 30);
   }
 
+  void recentFilesReopenAndReportGoneFiles() {
+    Start();
+    // The window's own list instead of the recording one.
+    form_->Mru = form_->MruList.get();
+    form_->Mru->SetIniFile(programDir_->File("kwmru.ini"));
+    const std::string first = docs_->Write("first.htm", "one"), second = docs_->Write("second.htm", "two");
+    dialogs_->openAnswers = {first, second};
+    form_->FileOpen1->trigger();
+    form_->FileOpen1->trigger();
+    auto captions = [this] {
+      QStringList texts;
+      for (const QAction* entry : form_->Recentfiles1->actions()) texts << entry->text();
+      return texts;
+    };
+    QCOMPARE(captions(), (QStringList{QString::fromStdString("&1  " + second), QString::fromStdString("&2  " + first)}));
+    form_->Recentfiles1->actions().at(1)->trigger();
+    QCOMPARE(form_->CurrentFileName, first);
+    QCOMPARE(std::string(Editor().Text()), "one"s);
+
+    std::remove(second.c_str());
+    form_->Recentfiles1->actions().at(1)->trigger();
+    QCOMPARE(dialogs_->infos, std::vector<QString>{"The file does not exist!"});
+    QCOMPARE(form_->CurrentFileName, first);
+    QCOMPARE(captions(), QStringList{QString::fromStdString("&1  " + first)});
+    form_.reset();
+    QCOMPARE(TempFolder::Read(programDir_->File("kwmru.ini")), "[MRU List]\n1=" + first + "\n2=\n3=\n4=\n5=\n6=\n7=\n8=\n");
+  }
+
+  void theWindowComesBackWhereAndHowItWasLeft() {
+    const TempFolder config;
+    const kw::test::ScopedEnv xdg("XDG_CONFIG_HOME", config.Path());
+    const std::string store = config.File("main_window_test.ini");
+    config.Write("main_window_test.ini", "[Form1]\nLeft=20\nTop=30\nWidth=640\nHeight=400\nWindowState=7\n");
+    Start();
+    QCOMPARE(QRect(form_->x(), form_->y(), form_->width(), form_->height()), QRect(20, 30, 640, 400));
+    QVERIFY(!form_->isMaximized());
+    form_->showMaximized();
+    form_.reset();
+    QCOMPARE(kw::IniFile(store).ReadInteger("Form1", "WindowState", 0), 2);
+    Start();
+    QVERIFY(form_->isMaximized());
+    form_.reset();
+  }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "about/about_box.h"
 #include "app/user_dialogs.h"
 #include "search/search_dialog.h"
 
@@ -45,6 +47,24 @@ class ScriptedDialogs : public UserDialogs {
     return dialog.exec() == QDialog::Accepted;
   }
   void Beep() override { ++beeps; }
+  // Shown modally for real, like the search dialog; a box its script leaves
+  // open is closed from the title bar.
+  bool RunAboutBox(QWidget*, TAboutBox& box) override {
+    ++aboutBoxes;
+    QMetaObject::invokeMethod(
+        &box,
+        [&box, script = Next(aboutScripts, AboutScript())] {
+          if (script) script(box);
+          if (box.isVisible()) box.reject();
+        },
+        Qt::QueuedConnection);
+    return box.exec() == QDialog::Accepted;
+  }
+  // Never starts anything: the address is recorded and the scripted answer given.
+  bool OpenInDesktop(const QUrl& url) override {
+    desktopOpens.push_back(url);
+    return Next(desktopAnswers, true);
+  }
 
   // Answers, taken in order; when a queue runs dry: No, and cancel.
   std::deque<bool> confirmAnswers;
@@ -54,6 +74,10 @@ class ScriptedDialogs : public UserDialogs {
   // left open, or shown when none is left, is cancelled.
   using SearchScript = std::function<void(TTextSearchDialog&)>;
   std::deque<SearchScript> searchScripts;
+  using AboutScript = std::function<void(TAboutBox&)>;
+  std::deque<AboutScript> aboutScripts;
+  // Whether each desktop open succeeds; when the queue runs dry: it does.
+  std::deque<bool> desktopAnswers;
   // Runs while a message is up, to see the state behind it.
   std::function<void(const QString&)> whileInforming;
 
@@ -62,7 +86,9 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<QString> errors;
   std::vector<std::string> openFolders;
   std::vector<std::string> saveFolders;
+  std::vector<QUrl> desktopOpens;
   int searchDialogs = 0;
+  int aboutBoxes = 0;
   int beeps = 0;
 
  private:

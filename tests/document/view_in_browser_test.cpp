@@ -1,0 +1,196 @@
+// View in browser through the real window: which file the desktop is asked to
+// open, the copy of unsaved text and its bytes, and a copy that cannot be made.
+#include <unistd.h>
+
+#include <QAction>
+#include <QFile>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/main_window.h"
+#include "common/paths.h"
+#include "controls/source_editor.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_files.h"
+
+using kw::TForm1;
+using kw::test::ScriptedDialogs;
+using kw::test::TempFolder;
+
+namespace {
+
+QUrl LocalUrl(const std::string& path) { return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))); }
+
+QByteArray Bytes(const std::string& s) { return QByteArray::fromStdString(s); }
+
+}  // namespace
+
+class ViewInBrowserTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TempFolder> programDir_;
+  std::unique_ptr<TempFolder> docs_;
+  std::unique_ptr<TForm1> form_;
+  ScriptedDialogs* dialogs_ = nullptr;
+
+  void Start(const std::optional<std::string>& document) {
+    auto dialogs = std::make_unique<ScriptedDialogs>();
+    dialogs_ = dialogs.get();
+    form_ = std::make_unique<TForm1>(std::move(dialogs));
+    form_->FormCreate(document);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->Editor->setFocus();
+  }
+  std::string Open(const std::string& name, const std::string& bytes) {
+    const std::string path = docs_->Write(name, bytes);
+    Start(path);
+    return path;
+  }
+  void TypeAtEnd(const char* text) {
+    QTest::keyClick(form_->Editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(form_->Editor, text);
+  }
+  void View() { QTest::keyClick(form_->Editor, Qt::Key_F12, Qt::ControlModifier); }
+
+ private slots:
+  void init() {
+    programDir_ = std::make_unique<TempFolder>();
+    docs_ = std::make_unique<TempFolder>();
+    qputenv("KEMPWELL_PROGRAM_DIR", Bytes(programDir_->Path()));
+  }
+  void cleanup() { form_.reset(); }
+
+  void unmodifiedDocumentOpensTheFileItself() {
+    const std::string path = Open("page.htm", "<p>one</p>\r\n<p>two</p>");
+    const QString caption = form_->windowTitle();
+    View();
+    QCOMPARE(dialogs_->desktopOpens, std::vector<QUrl>{LocalUrl(path)});
+    QVERIFY(!kw::PathExists(docs_->File("~modified.htm")));
+    QVERIFY(!form_->Editor->Modified());
+    QCOMPARE(form_->windowTitle(), caption);
+    QVERIFY(dialogs_->errors.empty());
+  }
+
+  void modifiedDocumentOpensACopyInItsBreakStyle_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("copy");
+    QTest::newRow("cr lf") << QByteArray("<p>one</p>\r\n<p>two</p>") << QByteArray("<p>one</p>\r\n<p>two</p>X");
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QByteArray("a\nb\nX");
+    QTest::newRow("cr") << QByteArray("a\rb") << QByteArray("a\rbX");
+    QTest::newRow("mixed becomes cr lf") << QByteArray("a\nb\r\nc") << QByteArray("a\r\nb\r\ncX");
+    QTest::newRow("latin-1 bytes kept") << QByteArray("caf\xe9\n\xff") << QByteArray("caf\xe9\n\xffX");
+  }
+  void modifiedDocumentOpensACopyInItsBreakStyle() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, copy);
+    const std::string path = Open("page.htm", file.toStdString());
+    TypeAtEnd("X");
+    View();
+    const std::string copyPath = docs_->File("~modified.htm");
+    QCOMPARE(Bytes(TempFolder::Read(copyPath)), copy);
+    QCOMPARE(dialogs_->desktopOpens, std::vector<QUrl>{LocalUrl(copyPath)});
+    // The document itself is neither saved nor changed in the window.
+    QCOMPARE(Bytes(TempFolder::Read(path)), file);
+    QVERIFY(form_->Editor->Modified());
+    QVERIFY(form_->windowTitle().endsWith('*'));
+    QCOMPARE(form_->CurrentFileName, path);
+  }
+
+  void secondUseOverwritesTheCopy() {
+    Open("page.htm", "<p>one</p>");
+    TypeAtEnd("A");
+    View();
+    TypeAtEnd("B");
+    form_->Avaaselaimessa1->trigger();
+    QCOMPARE(Bytes(TempFolder::Read(docs_->File("~modified.htm"))), QByteArray("<p>one</p>AB"));
+    QCOMPARE(dialogs_->desktopOpens.size(), size_t(2));
+  }
+
+  void buttonAndMenuEntryDoTheSame() {
+    const std::string path = Open("page.htm", "x");
+    form_->btWebBrowser->click();
+    form_->Avaaselaimessa1->trigger();
+    QCOMPARE(dialogs_->desktopOpens, (std::vector<QUrl>{LocalUrl(path), LocalUrl(path)}));
+  }
+
+  void nothingWithoutADocument() {
+    Start(std::nullopt);
+    QTest::keyClicks(form_->Editor, "typed");
+    View();
+    form_->btWebBrowser->click();
+    QVERIFY(dialogs_->desktopOpens.empty());
+    QVERIFY(dialogs_->errors.empty());
+  }
+
+  void copyThatCannotBeWrittenIsReportedAndNothingOpens_data() {
+    QTest::addColumn<QString>("why");
+    QTest::newRow("folder gone") << "gone";
+    QTest::newRow("folder is a file") << "file";
+    QTest::newRow("folder read-only") << "read-only";
+  }
+  void copyThatCannotBeWrittenIsReportedAndNothingOpens() {
+    QFETCH(QString, why);
+    if (why == "read-only" && ::geteuid() == 0) QSKIP("root writes into read-only folders");
+    Open("page.htm", "<p>one</p>");
+    TypeAtEnd("X");
+    std::string folder = docs_->File("gone");
+    if (why == "file") folder = docs_->Write("plain", "not a folder");
+    if (why == "read-only") {
+      folder = docs_->File("locked");
+      QVERIFY(::mkdir(folder.c_str(), 0555) == 0);
+    }
+    form_->DocumentDir = folder;
+    View();
+    QVERIFY(dialogs_->desktopOpens.empty());
+    QCOMPARE(dialogs_->errors.size(), size_t(1));
+    const QString prefix = QStringLiteral("Cannot create file \"%1/~modified.htm\". ").arg(QString::fromStdString(folder));
+    QVERIFY2(dialogs_->errors[0].startsWith(prefix), qPrintable(dialogs_->errors[0]));
+    QVERIFY(dialogs_->errors[0].size() > prefix.size());
+    QVERIFY(form_->Editor->Modified());
+  }
+
+  // Typed text saved under a name has no document folder yet.
+  void copyWithoutADocumentFolderGoesToTheProgramDir() {
+    Start(std::nullopt);
+    QTest::keyClicks(form_->Editor, "typed");
+    dialogs_->saveAnswers.push_back(docs_->File("saved.htm"));
+    form_->FileSaveAs1->trigger();
+    QCOMPARE(form_->DocumentDir, std::string());
+    TypeAtEnd("!");
+    View();
+    const std::string copyPath = programDir_->File("~modified.htm");
+    QCOMPARE(dialogs_->desktopOpens, std::vector<QUrl>{LocalUrl(copyPath)});
+    QCOMPARE(Bytes(TempFolder::Read(copyPath)), QByteArray("typed!"));
+    QVERIFY(dialogs_->errors.empty());
+  }
+
+  // The path is handed over as a URL, never as a command line: no character
+  // in it is special.
+  void shellCharactersReachTheDesktopAsOnePath_data() {
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("the file") << false;
+    QTest::newRow("the copy") << true;
+  }
+  void shellCharactersReachTheDesktopAsOnePath() {
+    QFETCH(bool, modified);
+    const std::string folder = docs_->File("my docs & more; $(touch pwned) `id`");
+    QVERIFY(::mkdir(folder.c_str(), 0700) == 0);
+    const std::string path = folder + "/a b&c;$(rm -rf x) 'q' \"d\" #1 %20?.htm";
+    docs_->Write(path.substr(docs_->Path().size() + 1), "<p>x</p>");
+    Start(path);
+    if (modified) TypeAtEnd("X");
+    View();
+    const std::string target = modified ? folder + "/~modified.htm" : path;
+    QCOMPARE(dialogs_->desktopOpens.size(), size_t(1));
+    const QUrl& url = dialogs_->desktopOpens[0];
+    QVERIFY(url.isLocalFile());
+    QCOMPARE(url.toLocalFile(), QString::fromStdString(target));
+    QCOMPARE(url, LocalUrl(target));
+    QVERIFY(!kw::PathExists(docs_->File("pwned")));
+  }
+};
+
+QTEST_MAIN(ViewInBrowserTest)
+#include "view_in_browser_test.moc"
