@@ -1,5 +1,7 @@
 #include "about/about_box.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -17,6 +19,10 @@ namespace kw {
 namespace {
 
 constexpr int kPhysMemRightEdge = 329;
+constexpr int kBoxWidth = 342;
+constexpr int kBoxHeight = 250;
+constexpr int kBevelWidth = 251;
+constexpr int kOkLeft = 256;
 const QColor kNavy(0, 0, 128);
 const QColor kGray(128, 128, 128);
 
@@ -77,7 +83,7 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* e) {
 TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent, const SystemFacts& facts)
     : QDialog(parent), dialogs_(dialogs) {
   setWindowTitle(QStringLiteral("About"));
-  setFixedSize(342, 250);
+  setFixedSize(kBoxWidth, kBoxHeight);
 
   ProgramIcon = new QLabel(this);
   ProgramIcon->setGeometry(16, 19, 41, 41);
@@ -103,15 +109,16 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent, const SystemFacts& f
 
   Bevel1 = new QFrame(this);
   Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-  Bevel1->setGeometry(82, 158, 251, 2);
+  Bevel1->setGeometry(82, 158, kBevelWidth, 2);
   OS = AutoLabel(this, QStringLiteral("OS"), 82, 167);
   Label3 = AutoLabel(this, QStringLiteral("Memory Available to Windows:"), 82, 184);
   PhysMem = AutoLabel(this, QStringLiteral("0"), 82, 184);
   PhysMem->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  for (QLabel* label : {OS, Label3, PhysMem}) label->setFont(PixelFont(11));
   SetLabelText(PhysMem, PhysMem->text());
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setGeometry(256, 215, 75, 25);
+  OKButton->setGeometry(kOkLeft, 215, 75, 25);
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -126,7 +133,20 @@ void TAboutBox::FormCreate(const SystemFacts& facts) {
 void TAboutBox::SetLabelText(QLabel* label, const QString& text) {
   label->setText(text);
   label->adjustSize();
-  if (label == PhysMem) label->move(kPhysMemRightEdge - label->width(), label->y());
+  FitWidth();
+}
+
+// The layout was made for narrower fonts than a Linux desktop's: the box
+// grows so that the system line is not cut and the memory figure does not
+// run into its caption; with room to spare it keeps its designed width.
+void TAboutBox::FitWidth() {
+  if (!OKButton) return;  // still being built
+  const int memoryRight = std::max(kPhysMemRightEdge, Label3->x() + Label3->width() + 6 + PhysMem->width());
+  const int extra = std::max({0, memoryRight - kPhysMemRightEdge, OS->x() + OS->width() + 13 - kBoxWidth});
+  setFixedSize(kBoxWidth + extra, kBoxHeight);
+  PhysMem->move(kPhysMemRightEdge + extra - PhysMem->width(), PhysMem->y());
+  Bevel1->resize(kBevelWidth + extra, Bevel1->height());
+  OKButton->move(kOkLeft + extra, OKButton->y());
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent* e) {

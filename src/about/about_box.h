@@ -45,6 +45,7 @@ class TAboutBox : public QDialog {
 
   // Sets an auto-sized label's text; PhysMem keeps its right edge.
   void SetLabelText(QLabel* label, const QString& text);
+  void FitWidth();
 
   QLabel* ProgramIcon = nullptr;
   QLabel* Company = nullptr;
