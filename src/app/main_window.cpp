@@ -137,10 +137,12 @@ void TForm1::closeEvent(QCloseEvent* e) {
 bool TForm1::FormClose() {
   if (const char* question = UnsavedChangesQuestion(UnsavedPrompt::WindowClose, Editor->Modified(), Editor->LineCount()))
     if (dialogs_->Confirm(this, QString::fromLatin1(question))) Editor->SaveToFile(CurrentFileName);
-  for (const char* name : {"~modified.htm", "~tidied.htm"}) {
-    const std::string leftover = JoinPath(DocumentDir, name);
+  // Without a document folder there is no stray cleaned document to remove,
+  // and nothing of ours lies at the root.
+  std::vector<std::string> leftovers = {BrowserCopyPath()};
+  if (!DocumentDir.empty()) leftovers.push_back(JoinPath(DocumentDir, "~tidied.htm"));
+  for (const std::string& leftover : leftovers)
     if (PathExists(leftover)) unlink(leftover.c_str());
-  }
   OptionsList.clear();
   IgnoreList.clear();
   // The settings are not worth keeping the window open for: the error is

@@ -91,6 +91,8 @@ class TForm1 : public QMainWindow {
   void ApplyEditorRule();
   // Shows the document, or the unsaved editor text, in the desktop's viewer.
   void Avaaselaimessa1Click();
+  // Where View in browser writes unsaved text, and the window's close removes it.
+  std::string BrowserCopyPath() const;
   void Ohjelmatiedot1Click();
 
   // Runs a command handler; an error escaping it is shown in the standard

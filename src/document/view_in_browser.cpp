@@ -10,12 +10,16 @@
 
 namespace kw {
 
+std::string TForm1::BrowserCopyPath() const {
+  // Typed text saved under a new name has no document folder yet; the
+  // program directory is one the user may write to.
+  return JoinPath(DocumentDir.empty() ? ProgramDir : DocumentDir, "~modified.htm");
+}
+
 void TForm1::Avaaselaimessa1Click() {
   std::string target = CurrentFileName;
   if (Editor->Modified()) {
-    // Typed text saved under a new name has no document folder yet; the
-    // program directory is one the user may write to.
-    target = JoinPath(DocumentDir.empty() ? ProgramDir : DocumentDir, "~modified.htm");
+    target = BrowserCopyPath();
     SaveTextFile(target, Editor->Text(), Editor->Breaks());
   }
   // A URL, not a command line: the path reaches the viewer as one argument.

@@ -16,7 +16,6 @@
 #include "support/scripted_dialogs.h"
 #include "support/temp_files.h"
 
-using kw::TForm1;
 using kw::TTextSearchDialog;
 using kw::test::ScriptedDialogs;
 using kw::test::TempFolder;
@@ -29,11 +28,7 @@ constexpr char kDocument[] = "one two\r\ntwo one two\r\naaaa";
 // What the user changes in the dialog; what is left out stays as shown.
 struct Fill {
   std::optional<QString> text = {};
-  std::optional<bool> backwards = {};
-  std::optional<bool> caseSensitive = {};
-  std::optional<bool> wholeWords = {};
-  std::optional<bool> fromCaret = {};
-  std::optional<bool> selectedOnly = {};
+  std::optional<bool> backwards = {}, caseSensitive = {}, wholeWords = {}, fromCaret = {}, selectedOnly = {};
 };
 
 void FillIn(TTextSearchDialog& d, const Fill& fill) {
@@ -52,10 +47,15 @@ void FillIn(TTextSearchDialog& d, const Fill& fill) {
   if (fill.backwards) (*fill.backwards ? d.rbBackward : d.rbForward)->click();
 }
 
-QStringList Entries(const QComboBox& box) {
-  QStringList entries;
-  for (int i = 0; i < box.count(); ++i) entries << box.itemText(i);
-  return entries;
+// The history, the text, then the captions of what is ticked.
+QStringList Shown(const TTextSearchDialog& d) {
+  QStringList shown;
+  for (int i = 0; i < d.cbSearchText->count(); ++i) shown << d.cbSearchText->itemText(i);
+  shown << d.cbSearchText->currentText();
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{d.cbSearchCaseSensitive, d.cbSearchWholeWords,
+                                d.cbSearchFromCursor, d.cbSearchSelectedOnly, d.rbForward, d.rbBackward})
+    if (b->isChecked()) shown << b->text();
+  return shown;
 }
 
 }  // namespace
@@ -63,15 +63,14 @@ QStringList Entries(const QComboBox& box) {
 class SearchCommandsTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<TempFolder> programDir_;
-  std::unique_ptr<TempFolder> docs_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<TempFolder> programDir_, docs_;
+  std::unique_ptr<kw::TForm1> form_;
   ScriptedDialogs* dialogs_ = nullptr;
 
   void Open(const std::string& bytes = kDocument) {
     auto dialogs = std::make_unique<ScriptedDialogs>();
     dialogs_ = dialogs.get();
-    form_ = std::make_unique<TForm1>(std::move(dialogs));
+    form_ = std::make_unique<kw::TForm1>(std::move(dialogs));
     form_->FormCreate(docs_->Write("page.htm", bytes));
     form_->show();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -89,16 +88,22 @@ class SearchCommandsTest : public QObject {
   // Only the press: by the release the modal dialog has the keyboard.
   void PressCtrlF() { QTest::keyPress(&Editor(), Qt::Key_F, Qt::ControlModifier); }
   void Script(ScriptedDialogs::SearchScript script) { dialogs_->searchScripts.push_back(std::move(script)); }
-  // Find, with the dialog filled in and closed with Enter.
-  void Find(const Fill& fill) {
-    Script([fill](TTextSearchDialog& d) {
+  // Find, with the dialog filled in and closed with Enter, or with Esc.
+  void Find(const Fill& fill, Qt::Key close = Qt::Key_Return) {
+    Script([fill, close](TTextSearchDialog& d) {
       QTest::keyRelease(&d, Qt::Key_F, Qt::ControlModifier);
       FillIn(d, fill);
-      QTest::keyClick(d.cbSearchText, Qt::Key_Return);
+      QTest::keyClick(d.cbSearchText, close);
     });
     PressCtrlF();
   }
   void Repeat(bool backwards) { QTest::keyClick(&Editor(), Qt::Key_F3, backwards ? Qt::ControlModifier : Qt::NoModifier); }
+  QStringList NextDialogShows() {
+    QStringList shown;
+    Script([&](TTextSearchDialog& d) { shown = Shown(d); });
+    PressCtrlF();
+    return shown;
+  }
 
  private slots:
   void init() {
@@ -115,42 +120,24 @@ class SearchCommandsTest : public QObject {
       shown = &d;
       QVERIFY(d.isModal() && d.isVisible());
       QCOMPARE(d.parentWidget(), form_.get());
-      QCOMPARE(d.pos(), QPoint(447, 112));
-      QCOMPARE(d.size(), QSize(332, 180));
+      QCOMPARE(QRect(d.pos(), d.size()), QRect(447, 112, 332, 180));
       QCOMPARE(d.minimumSize(), d.maximumSize());
-      const std::pair<QString, const char*> captions[] = {
-          {d.windowTitle(), "Search text"},
-          {d.Label1->text(), "Search for:"},
-          {d.gbSearchOptions->title(), ""},
-          {d.cbSearchCaseSensitive->text(), "C&ase sensitivity"},
-          {d.cbSearchWholeWords->text(), "&Whole words only"},
-          {d.cbSearchFromCursor->text(), "Search from &caret"},
-          {d.cbSearchSelectedOnly->text(), "&Selected text only"},
-          {d.rgSearchDirection->title(), "Direction"},
-          {d.rbForward->text(), "&Forward"},
-          {d.rbBackward->text(), "&Backward"},
-          {d.btnOK->text(), "OK"},
-          {d.btnCancel->text(), "Peruuta"}};
-      for (const auto& [caption, expected] : captions) QCOMPARE(caption, QString(expected));
-      QVERIFY(d.cbSearchText->isEditable());
-      QCOMPARE(d.cbSearchText->width(), 228);
-      QVERIFY(d.btnOK->isDefault());
-      // A fresh run's settings.
-      QCOMPARE(d.cbSearchText->currentText(), QString());
-      QCOMPARE(d.cbSearchText->count(), 0);
-      for (QCheckBox* box : {d.cbSearchCaseSensitive, d.cbSearchWholeWords, d.cbSearchFromCursor, d.cbSearchSelectedOnly})
-        QVERIFY2(!box->isChecked(), qPrintable(box->text()));
-      QVERIFY(d.rbForward->isChecked());
-
+      const QStringList captions{d.windowTitle(), d.Label1->text(), d.gbSearchOptions->title(),
+          d.cbSearchCaseSensitive->text(), d.cbSearchWholeWords->text(), d.cbSearchFromCursor->text(),
+          d.cbSearchSelectedOnly->text(), d.rgSearchDirection->title(), d.rbForward->text(), d.rbBackward->text(),
+          d.btnOK->text(), d.btnCancel->text()};
+      QCOMPARE(captions, (QStringList{"Search text", "Search for:", "", "C&ase sensitivity", "&Whole words only",
+                                      "Search from &caret", "&Selected text only", "Direction", "&Forward",
+                                      "&Backward", "OK", "Peruuta"}));
+      QVERIFY(d.cbSearchText->isEditable() && d.btnOK->isDefault());
+      QCOMPARE(Shown(d), (QStringList{"", "&Forward"}));
       QTRY_COMPARE(QApplication::focusWidget(), d.cbSearchText);
-      QList<QWidget*> order;
-      for (QWidget* w = d.cbSearchText; order.size() < 10; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&d) && !w->focusProxy()) order << w;
-      const QList<QWidget*> expected = {d.cbSearchText,         d.cbSearchCaseSensitive, d.cbSearchWholeWords,
-                                        d.cbSearchFromCursor,   d.cbSearchSelectedOnly,  d.rbForward,
-                                        d.rbBackward,           d.btnOK,                 d.btnCancel,
-                                        d.cbSearchText};
-      QCOMPARE(order, expected);
+      for (QWidget* next : {static_cast<QWidget*>(d.cbSearchCaseSensitive), static_cast<QWidget*>(d.cbSearchWholeWords),
+                            static_cast<QWidget*>(d.cbSearchFromCursor), static_cast<QWidget*>(d.cbSearchSelectedOnly),
+                            static_cast<QWidget*>(d.rbForward)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+      }
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
       QVERIFY(!d.isVisible());
     });
@@ -161,132 +148,93 @@ class SearchCommandsTest : public QObject {
 
   // The first search covers the whole text wherever the caret is; the repeat
   // key goes on from the match and stops at the end, without wrapping.
-  void searchThenRepeatToTheEnd_data() {
-    QTest::addColumn<bool>("backwards");
-    QTest::addColumn<QString>("caret");
-    QTest::addColumn<QStringList>("matches");
-    QTest::addColumn<QString>("collapsedAt");
-    QTest::newRow("forward from 3:2, F3 x3") << false << "3:2" << QStringList{"1:5-1:8", "2:1-2:4", "2:9-2:12"} << "2:12";
-    QTest::newRow("backward from 1:1, Ctrl+F3 x3") << true << "1:1" << QStringList{"2:9-2:12", "2:1-2:4", "1:5-1:8"}
-                                                    << "1:5";
-  }
   void searchThenRepeatToTheEnd() {
-    QFETCH(bool, backwards);
-    QFETCH(QString, caret);
-    QFETCH(QStringList, matches);
-    QFETCH(QString, collapsedAt);
-    Open();
-    Editor().SetCaretPos({caret.section(':', 0, 0).toInt(), caret.section(':', 1).toInt()});
-    Find({.text = "two", .backwards = backwards});
-    for (const QString& match : matches) {
-      QCOMPARE(Selection(), match);
-      const int caretEnd = backwards ? 0 : 1;
-      QCOMPARE(Caret(), match.section('-', caretEnd, caretEnd));
-      Repeat(backwards);
+    const struct { bool backwards; kw::TextPos caret; QStringList matches; QString collapsedAt; } rows[] = {
+        {false, {3, 2}, {"1:5-1:8", "2:1-2:4", "2:9-2:12"}, "2:12"},
+        {true, {1, 1}, {"2:9-2:12", "2:1-2:4", "1:5-1:8"}, "1:5"}};
+    for (const auto& r : rows) {
+      qInfo() << "backwards" << r.backwards;
+      Open();
+      Editor().SetCaretPos(r.caret);
+      Find({.text = "two", .backwards = r.backwards});
+      for (const QString& match : r.matches) {
+        QCOMPARE(Selection(), match);
+        QCOMPARE(Caret(), match.section('-', !r.backwards, !r.backwards));
+        Repeat(r.backwards);
+      }
+      QCOMPARE(dialogs_->infos, std::vector<QString>{"Not found."});
+      QVERIFY(!Editor().SelAvail());
+      QCOMPARE(Caret(), r.collapsedAt);
     }
-    QCOMPARE(dialogs_->infos, std::vector<QString>{"Not found."});
-    QVERIFY(!Editor().SelAvail());
-    QCOMPARE(Caret(), collapsedAt);
   }
 
-  // The keys have their own direction; the caret is moved off the match so
-  // that the two directions find different matches.
-  void keysIgnoreTheStoredDirection_data() {
-    QTest::addColumn<bool>("storedBackwards");
-    QTest::addColumn<QString>("found");
-    QTest::newRow("stored forward, Ctrl+F3 from 2:6 finds 2:1") << false << "2:1-2:4";
-    QTest::newRow("stored backward, F3 from 2:6 finds 2:9") << true << "2:9-2:12";
-  }
-  void keysIgnoreTheStoredDirection() {
-    QFETCH(bool, storedBackwards);
-    QFETCH(QString, found);
+  // Each OK puts the window's from-caret flag back to the box, so an unticked
+  // box starts over at the top; the keys have their own direction.
+  void whereEachSearchStarts() {
     Open();
-    Find({.text = "two", .backwards = storedBackwards});
-    QVERIFY(Editor().SelAvail());
+    Find({.text = "two"});
+    Find({.fromCaret = true});
+    QCOMPARE(Selection(), QString("2:1-2:4"));
+    Find({.fromCaret = false});
+    QCOMPARE(Selection(), QString("1:5-1:8"));
     Editor().SetCaretPos({2, 6});
-    Repeat(!storedBackwards);
-    QCOMPARE(Selection(), found);
+    Repeat(true);
+    QCOMPARE(Selection(), QString("2:1-2:4"));
+    Find({.backwards = true});
+    Editor().SetCaretPos({2, 6});
+    Repeat(false);
+    QCOMPARE(Selection(), QString("2:9-2:12"));
   }
 
-  // The sound, the message over the untouched selection, and only then the
-  // collapse toward the search direction.
-  void notFoundCollapsesTheSelection_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("collapsedAt");
-    QTest::newRow("dialog forward: o[ne t]wo -> 1:6") << "dialog forward" << "1:6";
-    QTest::newRow("dialog backward: o[ne t]wo -> 1:2") << "dialog backward" << "1:2";
-    QTest::newRow("F3 before any search -> 1:6") << "F3" << "1:6";
-    QTest::newRow("Ctrl+F3 before any search -> 1:2") << "Ctrl+F3" << "1:2";
+  // The editor's lines are read in place, whatever their breaks.
+  void findsAcrossEachKindOfBreak() {
+    for (const std::string br : {"\n", "\r\n", "\r"}) {
+      qInfo() << QByteArray::fromStdString(br);
+      Open("abc" + br + "x" + br + "yabc" + br);
+      Find({.text = "abc"});
+      Repeat(false);
+      QCOMPARE(Selection(), QString("3:2-3:5"));
+      Editor().SetCaretPos({3, 2});
+      Repeat(true);
+      QCOMPARE(Selection(), QString("1:1-1:4"));
+    }
   }
+
+  // The sound, the message over the untouched selection o[ne t]wo, and only
+  // then the collapse toward the search direction.
   void notFoundCollapsesTheSelection() {
-    QFETCH(QString, how);
-    QFETCH(QString, collapsedAt);
-    Open();
-    Editor().Select({1, 2}, {1, 6});
-    QString behindTheMessage;
-    int beepsBeforeTheMessage = -1;
-    dialogs_->whileInforming = [&](const QString&) {
-      behindTheMessage = Selection();
-      beepsBeforeTheMessage = dialogs_->beeps;
-    };
-    if (how.startsWith("dialog")) Find({.text = "zzz", .backwards = how.endsWith("backward")});
-    else Repeat(how.startsWith("Ctrl"));
-    QCOMPARE(dialogs_->infos, std::vector<QString>{"Not found."});
-    QCOMPARE(beepsBeforeTheMessage, 1);
-    QCOMPARE(dialogs_->beeps, 1);
-    QCOMPARE(behindTheMessage, QString("1:2-1:6"));
-    QVERIFY(!Editor().SelAvail());
-    QCOMPARE(Caret(), collapsedAt);
+    const struct { QString how, collapsedAt; } rows[] = {
+        {"dialog forward", "1:6"}, {"dialog backward", "1:2"}, {"F3", "1:6"}, {"Ctrl+F3", "1:2"}};
+    for (const auto& r : rows) {
+      qInfo() << r.how;
+      Open();
+      Editor().Select({1, 2}, {1, 6});
+      QString behindTheMessage;
+      int beepsBeforeTheMessage = -1;
+      dialogs_->whileInforming = [&](const QString&) {
+        behindTheMessage = Selection();
+        beepsBeforeTheMessage = dialogs_->beeps;
+      };
+      if (r.how.startsWith("dialog")) Find({.text = "zzz", .backwards = r.how.endsWith("backward")});
+      else Repeat(r.how.startsWith("Ctrl"));  // before any search
+      QCOMPARE(dialogs_->infos, std::vector<QString>{"Not found."});
+      QCOMPARE(beepsBeforeTheMessage, 1);
+      QCOMPARE(dialogs_->beeps, 1);
+      QCOMPARE(behindTheMessage, QString("1:2-1:6"));
+      QCOMPARE(Caret(), r.collapsedAt);
+      QVERIFY(!Editor().SelAvail());
+    }
   }
 
-  void okWithEmptyTextStoresButDoesNotSearch_data() {
-    QTest::addColumn<bool>("fromCaretBox");
-    QTest::newRow("from caret ticked") << true;
-    QTest::newRow("from caret unticked") << false;
-  }
+  // The settings are kept and nothing is searched.
   void okWithEmptyTextStoresButDoesNotSearch() {
-    QFETCH(bool, fromCaretBox);
     Open();
     Find({.text = "one"});
     Editor().Select({2, 1}, {2, 4});
-    Find({.text = "", .backwards = true, .caseSensitive = true, .wholeWords = true, .fromCaret = fromCaretBox});
+    Find({.text = "", .backwards = true, .caseSensitive = true});
     QCOMPARE(Selection(), QString("2:1-2:4"));
     QVERIFY(dialogs_->infos.empty() && dialogs_->beeps == 0);
-    const kw::TSearchSettings& s = form_->SearchSettings;
-    QVERIFY(s.Backwards && s.CaseSensitive && s.WholeWords && !s.SelectedOnly);
-    QCOMPARE(s.FromCaret, fromCaretBox);
-    QCOMPARE(s.SearchText, std::string());
-    QCOMPARE(s.SearchHistory, std::string("one"));
-    // With no search to set it again, the window's flag is the box.
-    QCOMPARE(form_->SearchFromCaret, fromCaretBox);
-    // The next dialog shows the empty text over the kept history.
-    QString text = "unset";
-    QStringList entries;
-    Script([&](TTextSearchDialog& d) {
-      text = d.cbSearchText->currentText();
-      entries = Entries(*d.cbSearchText);
-    });
-    PressCtrlF();
-    QCOMPARE(text, QString());
-    QCOMPARE(entries, QStringList{"one"});
-  }
-
-  // Each OK first puts the flag back to the box: unticked, a search after a
-  // search starts over at the top.
-  void everyOkResetsTheFlagToTheBox_data() {
-    QTest::addColumn<bool>("fromCaretBox");
-    QTest::addColumn<QString>("found");
-    QTest::newRow("unticked: starts over at 1:5") << false << "1:5-1:8";
-    QTest::newRow("ticked: goes on from the caret to 2:1") << true << "2:1-2:4";
-  }
-  void everyOkResetsTheFlagToTheBox() {
-    QFETCH(bool, fromCaretBox);
-    QFETCH(QString, found);
-    Open();
-    Find({.text = "two"});
-    Find({.fromCaret = fromCaretBox});
-    QCOMPARE(Selection(), found);
-    QVERIFY(form_->SearchFromCaret);
+    QCOMPARE(NextDialogShows(), (QStringList{"one", "", "C&ase sensitivity", "&Backward"}));
   }
 
   void cancelChangesNothing() {
@@ -294,30 +242,22 @@ class SearchCommandsTest : public QObject {
     Find({.text = "two", .caseSensitive = true});
     Repeat(false);
     const kw::TSearchSettings before = form_->SearchSettings;
-    QPointer<TTextSearchDialog> shown;
-    Script([&](TTextSearchDialog& d) {
-      shown = &d;
-      FillIn(d, {.text = "one", .backwards = true, .caseSensitive = false, .wholeWords = true, .fromCaret = true,
-                 .selectedOnly = true});
-      QTest::keyClick(d.cbSearchText, Qt::Key_Escape);
-      QCOMPARE(Entries(*d.cbSearchText), QStringList{"two"});
-    });
-    PressCtrlF();
-    QVERIFY(shown.isNull());
+    Find({.text = "one", .backwards = true, .caseSensitive = false, .wholeWords = true, .fromCaret = true,
+          .selectedOnly = true},
+         Qt::Key_Escape);
     QVERIFY(form_->SearchSettings == before);
-    QVERIFY(form_->SearchFromCaret);
     QCOMPARE(Selection(), QString("2:1-2:4"));
     Repeat(false);
     QCOMPARE(Selection(), QString("2:9-2:12"));
   }
 
-  void selectedOnlySearchesTheSelectionAndRepeatsTheMatch() {
+  // The match found again repeats in place rather than leaving the selection.
+  void selectedOnlySearchesTheSelection() {
     Open("abc abc abc");
     Editor().Select({1, 5}, {1, 12});
     Find({.text = "abc", .selectedOnly = true});
     QCOMPARE(Selection(), QString("1:5-1:8"));
     Repeat(false);
-    QCOMPARE(Selection(), QString("1:5-1:8"));
     Repeat(true);
     QCOMPARE(Selection(), QString("1:5-1:8"));
     QVERIFY(dialogs_->infos.empty());
@@ -333,33 +273,18 @@ class SearchCommandsTest : public QObject {
     QCOMPARE(Selection(), QString("1:1-1:4"));
   }
 
-  // The settings and the history go from one dialog to the next; typing
-  // "Abc" over the entry "abc" replaces it.
+  // The settings and the history go from one dialog to the next; "Abc"
+  // replaces "abc", and the eleventh text pushes the oldest out.
   void settingsAndHistoryGoToTheNextDialog() {
     Open();
     Find({.text = "abc", .backwards = true, .wholeWords = true, .fromCaret = true, .selectedOnly = true});
-    QStringList entries;
-    QString text;
-    Script([&](TTextSearchDialog& d) {
-      QVERIFY(d.rbBackward->isChecked() && !d.cbSearchCaseSensitive->isChecked());
-      QVERIFY(d.cbSearchWholeWords->isChecked() && d.cbSearchFromCursor->isChecked() &&
-              d.cbSearchSelectedOnly->isChecked());
-      entries = Entries(*d.cbSearchText);
-      text = d.cbSearchText->currentText();
-      FillIn(d, {.text = "Abc"});
-      QTest::keyClick(d.cbSearchText, Qt::Key_Return);
-    });
-    PressCtrlF();
-    QCOMPARE(entries, QStringList{"abc"});
-    QCOMPARE(text, QString("abc"));
-    Find({.text = "two"});
-    Script([&](TTextSearchDialog& d) {
-      entries = Entries(*d.cbSearchText);
-      text = d.cbSearchText->currentText();
-    });
-    PressCtrlF();
-    QCOMPARE(entries, (QStringList{"two", "Abc"}));
-    QCOMPARE(text, QString("two"));
+    QCOMPARE(NextDialogShows(), (QStringList{"abc", "abc", "&Whole words only", "Search from &caret",
+                                             "&Selected text only", "&Backward"}));
+    Find({.text = "Abc", .backwards = false, .wholeWords = false, .fromCaret = false, .selectedOnly = false});
+    QCOMPARE(NextDialogShows(), (QStringList{"Abc", "Abc", "&Forward"}));
+    QStringList expected;
+    for (int i = 2; i <= 11; ++i) Find({.text = expected.emplaceFront(QString("t%1").arg(i))});
+    QCOMPARE(NextDialogShows(), expected << "t11" << "&Forward");
   }
 };
 
