@@ -68,6 +68,29 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+void RunRounds(std::vector<Case>& cases, int rounds) {
+  for (int round = 0; round <= rounds; ++round)
+    for (size_t k = 0; k < cases.size(); ++k) {
+      const size_t i = (k + static_cast<size_t>(round)) % cases.size();
+      const double ms = cases[i].run();
+      if (round > 0) cases[i].samples.push_back(ms);
+    }
+}
+
+double Median(const Case& c) { return Summarize(c.samples).median; }
+
+bool ParseIntOptions(int argc, char** argv, const std::vector<std::pair<const char*, int*>>& options) {
+  for (int i = 1; i < argc; ++i) {
+    int* target = nullptr;
+    for (const auto& [name, value] : options)
+      if (std::strcmp(argv[i], name) == 0) target = value;
+    if (!target || i + 1 >= argc) return false;
+    *target = std::atoi(argv[++i]);
+    if (*target < 1) return false;
+  }
+  return true;
+}
+
 void PrepareQtEnvironment(const TempDir& scratch) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");

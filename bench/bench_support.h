@@ -5,7 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kwbench {
@@ -25,6 +27,21 @@ Summary Summarize(std::vector<double> values);
 // "131.2 ms (128.0 .. 140.9)"
 std::string FormatMs(const Summary& s);
 std::string FormatNumber(double value, int decimals);
+
+// One measured case: run gives one sample in milliseconds.
+struct Case {
+  std::string label;
+  std::function<double()> run;
+  std::vector<double> samples;
+};
+// Round 0 warms the caches and is not counted; each later round starts at a
+// different case so that no case always follows the same one.
+void RunRounds(std::vector<Case>& cases, int rounds);
+double Median(const Case& c);
+
+// "--name N" pairs into the given ints; false for an unknown name, a missing
+// value or a value below 1.
+bool ParseIntOptions(int argc, char** argv, const std::vector<std::pair<const char*, int*>>& options);
 
 // A folder under $TMPDIR (or /tmp) removed with its contents on destruction.
 class TempDir {

@@ -36,24 +36,9 @@ long Send(const QsciScintillaBase* editor, unsigned int msg, unsigned long wPara
   return editor->SendScintilla(msg, wParam, lParam);
 }
 
-struct Case {
-  const char* label;
-  std::function<double()> run;
-  std::vector<double> samples;
-};
-
-// Round 0 warms the caches and is not counted; each later round starts at a
-// different case so that no case always follows the same one.
-void RunRounds(std::vector<Case>& cases, int rounds) {
-  for (int round = 0; round <= rounds; ++round)
-    for (size_t k = 0; k < cases.size(); ++k) {
-      const size_t i = (k + static_cast<size_t>(round)) % cases.size();
-      const double ms = cases[i].run();
-      if (round > 0) cases[i].samples.push_back(ms);
-    }
-}
-
-double Median(const Case& c) { return Summarize(c.samples).median; }
+using kwbench::Case;
+using kwbench::Median;
+using kwbench::RunRounds;
 
 // ---- The lexer alone -----------------------------------------------------
 
@@ -148,26 +133,15 @@ struct Options {
   int keys = 20;
 };
 
-bool ParseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    int* target = a == "--rounds"     ? &o.rounds
-                  : a == "--lex-mib"  ? &o.lexMiB
-                  : a == "--open-mib" ? &o.openMiB
-                  : a == "--keys"     ? &o.keys
-                                      : nullptr;
-    if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
-    if (*target < 1) return false;
-  }
-  return true;
-}
-
 std::string Throughput(double mib, double ms) { return FormatNumber(mib / (ms / 1000), 1) + " MiB/s"; }
 
 int RunBenchmark(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
+  if (!kwbench::ParseIntOptions(argc, argv,
+                                {{"--rounds", &options.rounds},
+                                 {"--lex-mib", &options.lexMiB},
+                                 {"--open-mib", &options.openMiB},
+                                 {"--keys", &options.keys}})) {
     std::fprintf(stderr,
                  "usage: bench_highlight [--rounds N] [--lex-mib M] [--open-mib M] [--keys K]\n"
                  "  --rounds N     timed rounds of each case (default 7)\n"
@@ -200,7 +174,7 @@ int RunBenchmark(int argc, char** argv) {
   std::printf("styling %d MiB: medians of %d rounds, cases alternating, (min .. max)\n", options.lexMiB,
               options.rounds);
   for (const Case& c : lexing)
-    std::printf("  %-54s %s, %s\n", c.label, FormatMs(Summarize(c.samples)).c_str(),
+    std::printf("  %-54s %s, %s\n", c.label.c_str(), FormatMs(Summarize(c.samples)).c_str(),
                 Throughput(lexMiB, Median(c)).c_str());
   std::printf("  tokens per pass: %llu\n", static_cast<unsigned long long>(tokens));
   std::printf("  ratios of medians against QsciLexerHTML: (a) %sx, (b) %sx\n\n",
@@ -235,7 +209,7 @@ int RunBenchmark(int argc, char** argv) {
   jumpWithout.erase(jumpWithout.begin());
   std::printf("window, %d MiB document (%llu lines): medians of %d rounds, (min .. max)\n", options.openMiB,
               static_cast<unsigned long long>(openDoc.lines), options.rounds);
-  for (const Case& c : opening) std::printf("  %-62s %s\n", c.label, FormatMs(Summarize(c.samples)).c_str());
+  for (const Case& c : opening) std::printf("  %-62s %s\n", c.label.c_str(), FormatMs(Summarize(c.samples)).c_str());
   std::printf("  %-62s %s\n", "    with the highlighter: then to the end, until painted",
               FormatMs(Summarize(jumpWith)).c_str());
   std::printf("  %-62s %s\n", "    without it: then to the end, until painted",

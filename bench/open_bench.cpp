@@ -50,11 +50,7 @@ void Append(QsciScintillaBase* editor, const std::string& text) {
 
 // ---- Open: one sample of each case -------------------------------------
 
-struct Case {
-  const char* label;
-  std::function<double()> run;
-  std::vector<double> samples;
-};
+using kwbench::Case;
 
 // One insert of the whole buffer into a fresh editor of the given kind;
 // SourceEditor shows what the piecewise load from the file costs on top of it.
@@ -213,20 +209,6 @@ void Usage() {
                "       bench_open --write-document PATH   writes the 50 MiB document and exits\n");
 }
 
-bool ParseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    int* target = a == "--rounds" ? &o.rounds
-                  : a == "--size-mib" ? &o.sizeMiB
-                  : a == "--keys" ? &o.keys
-                  : a == "--memory-runs" ? &o.memoryRuns
-                  : nullptr;
-    if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
-    if (*target < 1) return false;
-  }
-  return true;
-}
 
 std::string MiB(double kb) { return FormatNumber(kb / 1024, 1) + " MiB"; }
 
@@ -244,7 +226,11 @@ int RunBenchmark(int argc, char** argv) {
   }
 
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
+  if (!kwbench::ParseIntOptions(argc, argv,
+                                {{"--rounds", &options.rounds},
+                                 {"--size-mib", &options.sizeMiB},
+                                 {"--keys", &options.keys},
+                                 {"--memory-runs", &options.memoryRuns}})) {
     Usage();
     return 2;
   }
@@ -289,7 +275,7 @@ int RunBenchmark(int argc, char** argv) {
     }
   }
   std::printf("open %d MiB: medians of %d rounds, cases alternating, (min .. max)\n", options.sizeMiB, options.rounds);
-  for (const Case& c : cases) std::printf("  %-56s %s\n", c.label, FormatMs(Summarize(c.samples)).c_str());
+  for (const Case& c : cases) std::printf("  %-56s %s\n", c.label.c_str(), FormatMs(Summarize(c.samples)).c_str());
   std::printf("  %-56s %s\n", "window: OpenDocument until its first paint", FormatMs(Summarize(painted)).c_str());
   const double a = Summarize(cases[0].samples).median;
   const double b = Summarize(cases[1].samples).median;

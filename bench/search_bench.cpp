@@ -30,24 +30,9 @@ using kwbench::Summarize;
 
 namespace {
 
-struct Case {
-  std::string label;
-  std::function<double()> run;
-  std::vector<double> samples;
-};
-
-// Round 0 warms the caches and is not counted; each later round starts at a
-// different case so that no case always follows the same one.
-void RunRounds(std::vector<Case>& cases, int rounds) {
-  for (int round = 0; round <= rounds; ++round)
-    for (size_t k = 0; k < cases.size(); ++k) {
-      const size_t i = (k + static_cast<size_t>(round)) % cases.size();
-      const double ms = cases[i].run();
-      if (round > 0) cases[i].samples.push_back(ms);
-    }
-}
-
-double Median(const Case& c) { return Summarize(c.samples).median; }
+using kwbench::Case;
+using kwbench::Median;
+using kwbench::RunRounds;
 
 // ---- The engine against memmem ---------------------------------------------
 
@@ -239,23 +224,12 @@ struct Options {
   int editorMiB = 50;
 };
 
-bool ParseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    int* target = a == "--rounds"       ? &o.rounds
-                  : a == "--engine-mib" ? &o.engineMiB
-                  : a == "--editor-mib" ? &o.editorMiB
-                                        : nullptr;
-    if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
-    if (*target < 1) return false;
-  }
-  return true;
-}
-
 int RunBenchmark(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
+  if (!kwbench::ParseIntOptions(argc, argv,
+                                {{"--rounds", &options.rounds},
+                                 {"--engine-mib", &options.engineMiB},
+                                 {"--editor-mib", &options.editorMiB}})) {
     std::fprintf(stderr,
                  "usage: bench_search [--rounds N] [--engine-mib M] [--editor-mib M]\n"
                  "  --rounds N       timed rounds of each case (default 7)\n"

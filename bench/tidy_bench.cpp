@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -35,17 +34,6 @@ struct Options {
   int sizeMib = 5;
   int reportLines = 50000;
 };
-
-Options ParseOptions(int argc, char** argv) {
-  Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const int value = std::atoi(argv[i + 1]);
-    if (std::strcmp(argv[i], "--rounds") == 0) options.rounds = value;
-    else if (std::strcmp(argv[i], "--size-mib") == 0) options.sizeMib = value;
-    else if (std::strcmp(argv[i], "--report-lines") == 0) options.reportLines = value;
-  }
-  return options;
-}
 
 // The two command lines the window builds, each run to its end with its
 // output read by a plain reader, in the program directory.
@@ -112,7 +100,14 @@ double ListReport(const std::string& path, int lines, kw::TDiagListModel& model,
 }
 
 int Run(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
+  Options options;
+  if (!kwbench::ParseIntOptions(argc, argv,
+                                {{"--rounds", &options.rounds},
+                                 {"--size-mib", &options.sizeMib},
+                                 {"--report-lines", &options.reportLines}})) {
+    std::cerr << "usage: bench_tidy [--rounds N] [--size-mib M] [--report-lines L]\n";
+    return 2;
+  }
   kwbench::TempDir scratch("kempwell-bench-tidy");
   kwbench::PrepareQtEnvironment(scratch);
   ::setenv("LC_ALL", "C", 1);  // as the window gives tidy
@@ -127,16 +122,12 @@ int Run(int argc, char** argv) {
 
   std::cout << "Run tidy on " << FormatNumber(double(generated.bytes) / (1 << 20), 1) << " MiB ("
             << generated.lines << " lines), " << options.rounds << " rounds\n";
-  WindowRun(*form, document);  // warms the caches
-  std::vector<double> baseline, ours;
-  for (int round = 0; round < options.rounds; ++round) {
-    // Alternate which case goes first.
-    if (round % 2 == 0) baseline.push_back(TwoTidyRuns(programDir, document));
-    ours.push_back(WindowRun(*form, document));
-    if (round % 2 == 1) baseline.push_back(TwoTidyRuns(programDir, document));
-  }
-  const auto b = Summarize(baseline);
-  const auto o = Summarize(ours);
+  std::vector<kwbench::Case> cases = {
+      {"two tidy runs back to back", [&] { return TwoTidyRuns(programDir, document); }, {}},
+      {"Run tidy in the window", [&] { return WindowRun(*form, document); }, {}}};
+  kwbench::RunRounds(cases, options.rounds);
+  const auto b = Summarize(cases[0].samples);
+  const auto o = Summarize(cases[1].samples);
   std::cout << "  two tidy runs back to back: " << FormatMs(b) << "\n"
             << "  Run tidy in the window:     " << FormatMs(o) << "\n"
             << "  ratio ours/baseline:        " << FormatNumber(o.median / b.median, 3) << "\n";
