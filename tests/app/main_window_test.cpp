@@ -19,6 +19,7 @@
 #include "state/recent_files_menu.h"
 #include "state/recent_files_sink.h"
 #include "support/scripted_dialogs.h"
+#include "support/scripted_window.h"
 #include "support/scoped_env.h"
 #include "support/temp_files.h"
 #include "tidy/diag_list_model.h"
@@ -52,14 +53,7 @@ class MainWindowTest : public QObject {
   const QString startDir_ = QDir::currentPath();
 
   void Start(const std::optional<std::string>& document = std::nullopt) {
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    form_ = std::make_unique<TForm1>(std::move(dialogs));
-    form_->Mru = &mru_;
-    form_->FormCreate(document);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    form_->Editor->setFocus();
+    QVERIFY(kw::test::StartScriptedWindow(form_, dialogs_, document, [this](TForm1& form) { form.Mru = &mru_; }));
   }
   kw::SourceEditor& Editor() { return *form_->Editor; }
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(&Editor(), Qt::Key(key), modifiers); }

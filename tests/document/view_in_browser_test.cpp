@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "controls/source_editor.h"
 #include "support/scripted_dialogs.h"
+#include "support/scripted_window.h"
 #include "support/temp_files.h"
 
 using kw::TForm1;
@@ -35,13 +36,7 @@ class ViewInBrowserTest : public QObject {
   ScriptedDialogs* dialogs_ = nullptr;
 
   void Start(const std::optional<std::string>& document) {
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    form_ = std::make_unique<TForm1>(std::move(dialogs));
-    form_->FormCreate(document);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    form_->Editor->setFocus();
+    QVERIFY(kw::test::StartScriptedWindow(form_, dialogs_, document));
   }
   std::string Open(const std::string& bytes) {
     const std::string path = docs_->Write("page.htm", bytes);

@@ -14,6 +14,7 @@
 #include "controls/source_editor.h"
 #include "search/search_dialog.h"
 #include "support/scripted_dialogs.h"
+#include "support/scripted_window.h"
 #include "support/temp_files.h"
 
 using kw::TTextSearchDialog;
@@ -68,13 +69,7 @@ class SearchCommandsTest : public QObject {
   ScriptedDialogs* dialogs_ = nullptr;
 
   void Open(const std::string& bytes = kDocument) {
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    form_ = std::make_unique<kw::TForm1>(std::move(dialogs));
-    form_->FormCreate(docs_->Write("page.htm", bytes));
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    Editor().setFocus();
+    QVERIFY(kw::test::StartScriptedWindow(form_, dialogs_, docs_->Write("page.htm", bytes)));
   }
   kw::SourceEditor& Editor() { return *form_->Editor; }
 

@@ -17,6 +17,7 @@
 #include "controls/source_editor.h"
 #include "support/fake_tidy.h"
 #include "support/scripted_dialogs.h"
+#include "support/scripted_window.h"
 #include "tidy/diag_list_model.h"
 #include "trace/trace_sink.h"
 
@@ -56,13 +57,7 @@ class TidyRunTest : public QObject {
 
   std::string Open(const std::string& bytes) {
     const std::string path = docs_->Write("my page.htm", bytes);
-    auto dialogs = std::make_unique<ScriptedDialogs>();
-    dialogs_ = dialogs.get();
-    form_ = std::make_unique<TForm1>(std::move(dialogs));
-    form_->FormCreate(path);
-    form_->show();
-    if (!QTest::qWaitForWindowActive(form_.get())) qWarning("the window never became active");
-    form_->Editor->setFocus();
+    if (!kw::test::StartScriptedWindow(form_, dialogs_, path)) qWarning("the window never became active");
     return path;
   }
   kw::SourceEditor& Editor() { return *form_->Editor; }
