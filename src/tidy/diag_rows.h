@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "tidy/tree_data.h"
@@ -16,34 +16,6 @@ namespace kw {
 // The number a row sorts and jumps by: "--" counts as 0, and so does a Line
 // that is not a whole decimal number (empty, other text, out of range).
 int LineNumber(std::string_view line);
-
-// The distinct (Line, Message) pairs of the rows, for EntryExists. The texts
-// lie back to back in one buffer under an open-addressed table of spans, so a
-// report of 50,000 rows costs no allocation per row and no node per key.
-class DiagRowKeys {
- public:
-  bool Contains(std::string_view line, std::string_view message) const;
-  void Insert(std::string_view line, std::string_view message);
-  void Clear();
-
- private:
-  struct Span {
-    size_t offset;
-    size_t lineLength;
-    size_t messageLength;
-  };
-  std::string_view StoredLine(const Span& span) const { return {text_.data() + span.offset, span.lineLength}; }
-  std::string_view StoredMessage(const Span& span) const {
-    return {text_.data() + span.offset + span.lineLength, span.messageLength};
-  }
-  // The slot holding the pair, or the empty slot where it would go.
-  size_t Slot(std::string_view line, std::string_view message) const;
-  void Grow();
-
-  std::string text_;
-  std::vector<Span> spans_;
-  std::vector<uint32_t> slots_;  // index into spans_ + 1; 0 is empty
-};
 
 class DiagRows {
  public:
@@ -60,12 +32,12 @@ class DiagRows {
   void Clear();
 
  private:
-  // Display order up to sortedCount_, then the rows added since, in the
-  // order added: Rows() merges them in.
+  // In the order added until Rows() sorts them: a stable sort of that order
+  // is the order the list reaches by re-sorting after every row.
   mutable std::vector<TTreeData> rows_;
-  mutable std::vector<int> numbers_;  // LineNumber of each row, so sorting parses no text
-  mutable size_t sortedCount_ = 0;
-  DiagRowKeys keys_;
+  mutable bool sorted_ = true;
+  // Line and Message of every row, for EntryExists without a walk.
+  std::unordered_set<std::string> keys_;
 };
 
 }  // namespace kw
