@@ -15,6 +15,7 @@
 #include "highlight/html_highlighter.h"
 #include "search/edit_search.h"
 #include "search/search_settings.h"
+#include "trace/trace_client.h"
 
 class QAction;
 class QFrame;
@@ -32,7 +33,6 @@ class TDiagListModel;
 class TDiagListView;
 class TFormPosSave;
 class TidyJob;
-class TraceSink;
 class TSplitterBar;
 
 class TForm1 : public QMainWindow {
@@ -110,7 +110,7 @@ class TForm1 : public QMainWindow {
   // The window's own recent-files list; Mru points to it unless a test swaps it.
   std::unique_ptr<TMostRecentFiles> MruList;
   RecentFilesSink* Mru = nullptr;
-  TraceSink* Tracer = nullptr;
+  TTraceObjectEx Tracer;
   TAboutInfoDialog* About = nullptr;
   // The search settings of the run; they change only when the dialog closes with OK.
   TSearchSettings SearchSettings;

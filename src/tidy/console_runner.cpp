@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <limits>
 
+#include "common/child_environment.h"
 #include "tidy/command_line.h"
 
 namespace kw {
@@ -39,27 +40,6 @@ int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
 size_t BytesWaiting(int fd) {
   int waiting = 0;
   return ::ioctl(fd, FIONREAD, &waiting) == 0 && waiting > 0 ? static_cast<size_t>(waiting) : 0;
-}
-
-// The caller's environment, with each override replacing the variable of its name.
-std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overrides) {
-  const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry; ++entry) {
-    const bool replaced = std::any_of(overrides.begin(), overrides.end(), [&](const auto& o) {
-      return nameOf(o) == nameOf(*entry);
-    });
-    if (!replaced) env.emplace_back(*entry);
-  }
-  env.insert(env.end(), overrides.begin(), overrides.end());
-  return env;
-}
-
-std::vector<char*> NullTerminated(std::vector<std::string>& strings) {
-  std::vector<char*> pointers;
-  for (std::string& s : strings) pointers.push_back(s.data());
-  pointers.push_back(nullptr);
-  return pointers;
 }
 
 class SpawnSetup {

@@ -8,7 +8,7 @@
 #include "common/paths.h"
 #include "document/string_list.h"
 #include "tidy/str_search.h"
-#include "trace/trace_sink.h"
+#include "trace/trace_client.h"
 
 namespace kw {
 
@@ -51,7 +51,7 @@ TTreeData CutMessageLine(std::string_view line) {
 
 void OutPutErrors(const std::vector<std::string>& errList, DiagRows& rows, const ErrorReportHooks& hooks) {
   SetStatus(hooks, kTidyingStatus);
-  TraceMethod trace(hooks.Tracer, "OutPutErrors");
+  const TTraceMethodHandle trace = TraceMethodOf(hooks.Tracer, "OutPutErrors");
   if (hooks.Tracer) hooks.Tracer->SendIntegerValue("aErrList.Count", ClampedCount(errList.size()));
   size_t count = 0;
   for (const std::string& line : errList) {
@@ -71,11 +71,11 @@ void OutPutErrors(const std::vector<std::string>& errList, DiagRows& rows, const
 }
 
 void ShowTidyErrors(const std::string& fileName, DiagRows& rows, const ErrorReportHooks& hooks) {
-  TraceMethod trace(hooks.Tracer, "ShowTidyErrors");
+  const TTraceMethodHandle trace = TraceMethodOf(hooks.Tracer, "ShowTidyErrors");
   if (!PathExists(fileName)) return;
   DeleteWhenDone deleteFile(fileName);
   const std::vector<std::string> lines = LoadStringList(fileName);
-  if (hooks.Tracer) {
+  if (hooks.Tracer && hooks.Tracer->Enabled) {
     std::string text;
     for (const std::string& line : lines) text.append(line).push_back('\n');
     hooks.Tracer->SendStringValue("ErlistText", text);

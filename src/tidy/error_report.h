@@ -11,7 +11,7 @@
 
 namespace kw {
 
-class TraceSink;
+class TTraceClientEx;
 
 inline constexpr char kNoWarningsFound[] = "No warnings or errors were found";
 inline constexpr char kTidyingStatus[] = "Tidying...";
@@ -21,7 +21,8 @@ struct ErrorReportHooks {
   std::function<void(const std::string& status)> OnStatus;
   // Called before each message line is cut, so that a window can repaint.
   std::function<void()> OnMessageLine;
-  TraceSink* Tracer = nullptr;
+  // Where the trace points go; none when null.
+  TTraceClientEx* Tracer = nullptr;
 };
 
 // A message line ("line 12 column 5 - Warning: ...") cut into its Line text

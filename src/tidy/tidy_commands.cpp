@@ -12,7 +12,7 @@
 #include "controls/source_editor.h"
 #include "tidy/diag_list_model.h"
 #include "tidy/tidy_job.h"
-#include "trace/trace_sink.h"
+#include "trace/trace_client.h"
 
 namespace kw {
 
@@ -33,7 +33,7 @@ class BusyPointer {
 
 void TForm1::btRunClick() {
   if (TidyRunning() || CurrentFileName.empty()) return;
-  TraceMethod trace(Tracer, "btRunClick");
+  const TTraceMethodHandle trace = Tracer.TraceMethod("btRunClick");
   DiagModel->Clear();
   OptionsList.clear();
   std::string startFailure;
@@ -42,7 +42,7 @@ void TForm1::btRunClick() {
     TidyJob job(ProgramDir, CurrentFileName);
     job.OnIdle = [this] { RunnerIdle(); };
     job.OnCleaned = [this](const std::string& file) { RunnerFinished(file); };
-    job.Report.Tracer = Tracer;
+    job.Report.Tracer = &Tracer;
     job.Report.OnStatus = [this](const std::string& status) { Label1->setText(QString::fromLatin1(status)); };
     // Repaint while a long report is cut, without paying for it on every line.
     QElapsedTimer sinceEvents;

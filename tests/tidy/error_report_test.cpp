@@ -13,32 +13,34 @@
 #include "document/string_list.h"
 #include "support/temp_files.h"
 #include "support/thrown.h"
-#include "trace/trace_sink.h"
+#include "support/trace_capture.h"
 
 namespace kw {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-// Trace points, status texts and repaint calls in the order they happen.
-class RecordingSink : public TraceSink {
+// Trace records, status texts and repaint calls in the order they happen.
+class RecordingHooks {
  public:
+  RecordingHooks() : link_(test::CaptureTrace(tracer_)) {}
   Strings log;
-  void EnterMethod(std::string_view name) override { log.push_back("enter " + std::string(name)); }
-  void ExitMethod(std::string_view name) override { log.push_back("exit " + std::string(name)); }
-  void SendIntegerValue(std::string_view name, int value) override {
-    log.push_back(std::string(name) + " = " + std::to_string(value));
-  }
-  void SendStringValue(std::string_view name, std::string_view value) override {
-    log.push_back(std::string(name) + " = " + std::string(value));
-  }
   ErrorReportHooks Hooks() {
     ErrorReportHooks hooks;
     hooks.OnStatus = [this](const std::string& status) { log.push_back("status " + status); };
     hooks.OnMessageLine = [this] { log.push_back("message line"); };
-    hooks.Tracer = this;
+    hooks.Tracer = &tracer_;
     return hooks;
   }
+  // The trace records after the registration, as "<type> <text>".
+  Strings Traced() const {
+    const Strings all = link_.Messages();
+    return Strings(all.begin() + 1, all.end());
+  }
+
+ private:
+  TTraceClientEx tracer_;
+  test::CapturingLink& link_;
 };
 
 TEST(ErrorReport, CutMessageLineTable) {
@@ -65,24 +67,25 @@ TEST(ErrorReport, TracePointsStatusAndRepaintsInOrder) {
   test::TempFolder folder;
   const std::string path = folder.Write(
       "errs.txt", "Info: x\r\nline 2 column 1 - Warning: a\nline 2 column 4 - Warning: a\n");
-  RecordingSink sink;
+  RecordingHooks recording;
   DiagRows rows;
-  ShowTidyErrors(path, rows, sink.Hooks());
-  EXPECT_EQ(sink.log, (Strings{"enter ShowTidyErrors",
-                               "ErlistText = Info: x\nline 2 column 1 - Warning: a\nline 2 column 4 - Warning: a\n",
-                               "Error Count = 3", "status Tidying...", "enter OutPutErrors", "aErrList.Count = 3",
-                               "message line", "message line", "status 1 Warnings", "exit OutPutErrors",
-                               "exit ShowTidyErrors"}));
+  ShowTidyErrors(path, rows, recording.Hooks());
+  EXPECT_EQ(recording.log, (Strings{"status Tidying...", "message line", "message line", "status 1 Warnings"}));
+  EXPECT_EQ(recording.Traced(),
+            (Strings{"9 ShowTidyErrors",
+                     "0 ErlistText = 'Info: x\nline 2 column 1 - Warning: a\nline 2 column 4 - Warning: a\n'",
+                     "0 Error Count = 3", "9 OutPutErrors", "0 aErrList.Count = 3", "10 OutPutErrors",
+                     "10 ShowTidyErrors"}));
 }
 
 TEST(ErrorReport, MissingFileChangesNothing) {
   test::TempFolder folder;
-  RecordingSink sink;
+  RecordingHooks recording;
   DiagRows rows;
   rows.Add({"kept", "1"});
-  ShowTidyErrors(folder.File("errs.txt"), rows, sink.Hooks());
+  ShowTidyErrors(folder.File("errs.txt"), rows, recording.Hooks());
   EXPECT_EQ(rows.Count(), 1u);
-  EXPECT_EQ(sink.log, (Strings{"enter ShowTidyErrors", "exit ShowTidyErrors"}));
+  EXPECT_EQ(recording.Traced(), (Strings{"9 ShowTidyErrors", "10 ShowTidyErrors"}));
 }
 
 TEST(ErrorReport, UnreadableFileErrorGoesOnAndDeletionIsAttempted) {
@@ -106,13 +109,14 @@ TEST(ErrorReport, UnreadableFileErrorGoesOnAndDeletionIsAttempted) {
     test::TempFolder folder;
     const std::string path = folder.File("errs.txt");
     c.make(path);
-    RecordingSink sink;
+    RecordingHooks recording;
     DiagRows rows;
     const std::string error =
-        test::ThrownText<EKempwellError>([&] { ShowTidyErrors(path, rows, sink.Hooks()); });
+        test::ThrownText<EKempwellError>([&] { ShowTidyErrors(path, rows, recording.Hooks()); });
     EXPECT_EQ(error.rfind("Cannot open file", 0), 0u) << c.name << ": " << error;
     EXPECT_EQ(rows.Count(), 0u) << c.name;
-    EXPECT_EQ(sink.log, (Strings{"enter ShowTidyErrors", "exit ShowTidyErrors"})) << c.name;
+    // The exception leaves the method traced as left.
+    EXPECT_EQ(recording.Traced(), (Strings{"9 ShowTidyErrors", "10 ShowTidyErrors"})) << c.name;
     EXPECT_EQ(PathExists(path), c.staysBehind) << c.name;
   }
 }

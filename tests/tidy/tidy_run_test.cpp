@@ -19,7 +19,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/scripted_window.h"
 #include "tidy/diag_list_model.h"
-#include "trace/trace_sink.h"
+#include "support/trace_capture.h"
 
 using kw::TForm1;
 using kw::test::FakeTidy;
@@ -27,16 +27,6 @@ using kw::test::ScriptedDialogs;
 using kw::test::TempFolder;
 
 namespace {
-
-struct RecordingTracer : kw::TraceSink {
-  void EnterMethod(std::string_view name) override { calls.push_back("enter " + std::string(name)); }
-  void ExitMethod(std::string_view name) override { calls.push_back("exit " + std::string(name)); }
-  void SendIntegerValue(std::string_view name, int value) override {
-    calls.push_back(std::string(name) + " = " + std::to_string(value));
-  }
-  void SendStringValue(std::string_view name, std::string_view) override { calls.push_back(std::string(name)); }
-  std::vector<std::string> calls;
-};
 
 std::string NumberedLines(int count) {
   std::string text;
@@ -195,12 +185,13 @@ class TidyRunTest : public QObject {
   void theRunIsTraced() {
     tidy_->SetReport("line 2 column 1 - Warning: a\nline 2 column 1 - Warning: a\n");
     Open("<p>x");
-    RecordingTracer tracer;
-    form_->Tracer = &tracer;
+    const kw::test::CapturingLink& trace = kw::test::CaptureTrace(form_->Tracer);
     form_->Suorita1->trigger();
-    QCOMPARE(tracer.calls, (std::vector<std::string>{"enter btRunClick", "enter ShowTidyErrors", "ErlistText",
-                                                     "Error Count = 2", "enter OutPutErrors", "aErrList.Count = 2",
-                                                     "exit OutPutErrors", "exit ShowTidyErrors", "exit btRunClick"}));
+    const std::string report = "'line 2 column 1 - Warning: a\nline 2 column 1 - Warning: a\n'";
+    QCOMPARE(trace.Messages(),
+             (std::vector<std::string>{"41 Viewer", "9 btRunClick", "9 ShowTidyErrors", "0 ErlistText = " + report,
+                                       "0 Error Count = 2", "9 OutPutErrors", "0 aErrList.Count = 2",
+                                       "10 OutPutErrors", "10 ShowTidyErrors", "10 btRunClick"}));
     QCOMPARE(form_->Label1->text(), QString("1 Warnings"));
   }
 };

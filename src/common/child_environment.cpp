@@ -1,0 +1,30 @@
+#include "common/child_environment.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <string_view>
+
+namespace kw {
+
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overrides) {
+  const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
+  std::vector<std::string> env;
+  for (char** entry = environ; *entry; ++entry) {
+    const bool replaced = std::any_of(overrides.begin(), overrides.end(), [&](const auto& o) {
+      return nameOf(o) == nameOf(*entry);
+    });
+    if (!replaced) env.emplace_back(*entry);
+  }
+  env.insert(env.end(), overrides.begin(), overrides.end());
+  return env;
+}
+
+std::vector<char*> NullTerminated(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+}  // namespace kw

@@ -1,0 +1,82 @@
+// The receiving end of the trace channel: listens on the socket, takes frames
+// from any number of clients at once and answers each with the handler's
+// result. One thread, one poll loop; no client can hold up another.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "trace/trace_record.h"
+
+namespace kw {
+
+class TraceDispatcher {
+ public:
+  TraceDispatcher();
+  // Closes (see Close).
+  ~TraceDispatcher();
+  TraceDispatcher(const TraceDispatcher&) = delete;
+  TraceDispatcher& operator=(const TraceDispatcher&) = delete;
+
+  // Binds a socket at path that only this user can use, replacing a socket
+  // file that nobody listens on any more. False, with Error() saying why,
+  // when another dispatcher answers there, the path does not fit a socket
+  // address or the socket cannot be made.
+  bool Listen(const std::string& path);
+  const std::string& Error() const { return error_; }
+  const std::string& Path() const { return path_; }
+
+  // Serves clients until Stop, or in on-demand mode until the last client
+  // has gone (or none came within FirstClientTimeout). Returns at once when
+  // not listening or once stopped.
+  void Run();
+  // Ends Run soon after; safe from a signal handler and from another thread.
+  // It sticks: a later Run returns at once.
+  void Stop();
+  // Drops every client and the listening socket, and removes the socket file
+  // when it is still the one Listen made.
+  void Close();
+
+  // The result each accepted record is answered with; 1 without a handler.
+  std::function<int32_t(const TraceRecord&)> OnRecord;
+  // Called when the loop runs out of work for now, and at least every
+  // IdleInterval while it is busy: the moment to flush what it buffered.
+  std::function<void()> OnIdle;
+
+  bool OnDemand = false;
+  std::chrono::milliseconds FirstClientTimeout{10000};
+  std::chrono::milliseconds IdleInterval{100};
+
+ private:
+  struct Connection;
+  using Clock = std::chrono::steady_clock;
+
+  void Accept();
+  // False when the connection is to be dropped.
+  bool Receive(Connection& connection);
+  bool HandleFrames(Connection& connection);
+  bool SendAnswers(Connection& connection);
+  int32_t Handle(uint32_t tag, std::string_view bytes);
+  void CallIdle(Clock::time_point& lastIdle);
+
+  std::string error_;
+  std::string path_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
+  int listener_ = -1;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  std::atomic<bool> stopped_{false};
+  bool everConnected_ = false;
+  Clock::time_point acceptPausedUntil_;
+  std::vector<std::unique_ptr<Connection>> connections_;
+};
+
+}  // namespace kw
