@@ -21,7 +21,8 @@ class CapturingLink : public DispatcherLink {
     uint32_t Tag;
     std::string Bytes;
   };
-  std::vector<Sent> sent;
+  // Shared, so that what a client sends as it is destroyed can still be read.
+  std::shared_ptr<std::vector<Sent>> sent = std::make_shared<std::vector<Sent>>();
   DispatcherLookup lookup{1, false};
   TraceDelivery delivery = TraceDelivery::Answered;
   int32_t answer = 1;
@@ -32,12 +33,14 @@ class CapturingLink : public DispatcherLink {
     return lookup;
   }
   TraceSendResult Send(uint32_t tag, std::string_view record) override {
-    sent.push_back({tag, std::string(record)});
+    sent->push_back({tag, std::string(record)});
     return {delivery, delivery == TraceDelivery::Answered ? answer : 0};
   }
 
-  // "<type> <text>" of each record sent, in order.
-  std::vector<std::string> Messages() const {
+  std::vector<std::string> Messages() const { return MessagesOf(*sent); }
+
+  // "<type> <text>" of each record, in order.
+  static std::vector<std::string> MessagesOf(const std::vector<Sent>& sent) {
     std::vector<std::string> messages;
     for (const Sent& s : sent) {
       const auto record = ParseTraceRecord(s.Bytes);
@@ -49,7 +52,7 @@ class CapturingLink : public DispatcherLink {
 
 inline TraceEnvironment FixedTraceEnvironment() {
   TraceEnvironment env;
-  env.Now = [] { return TraceStamp{37'825'678, 739'590}; };
+  env.Now = [] { return TraceStamp{37'825'678, 739'956}; };
   env.TimeZoneBias = [] { return -120; };
   env.ProcessId = [] { return 4711u; };
   env.ThreadId = [] { return 4712u; };
