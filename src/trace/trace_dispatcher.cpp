@@ -25,6 +25,9 @@ constexpr size_t kReadChunk = 64 * 1024;
 constexpr size_t kReadBudget = 1 << 20;
 // Out of descriptors: let the listener rest rather than spin on it.
 constexpr std::chrono::milliseconds kAcceptPause{100};
+// A synchronous client sends its next record within microseconds of its
+// answer; the loop counts as idle only after this long without one.
+constexpr int kIdleDelayMs = 10;
 // Without the wake pipe, Stop is noticed by polling no longer than this.
 constexpr int kStopCheckMs = 100;
 
@@ -176,6 +179,8 @@ void TraceDispatcher::Run() {
   if (listener_ < 0) return;
   const Clock::time_point start = Clock::now();
   Clock::time_point lastIdle = start;
+  // Something happened since OnIdle was last called.
+  bool busy = false;
   std::vector<pollfd> fds;
   while (!stopped_.load()) {
     const Clock::time_point now = Clock::now();
@@ -194,18 +199,19 @@ void TraceDispatcher::Run() {
     if (OnDemand && !everConnected_) timeout = Sooner(timeout, MillisecondsUntil(start + FirstClientTimeout));
     if (acceptPaused) timeout = Sooner(timeout, MillisecondsUntil(acceptPausedUntil_));
 
-    int ready = ::poll(fds.data(), fds.size(), 0);
-    if (ready == 0) {
-      CallIdle(lastIdle);
-      ready = ::poll(fds.data(), fds.size(), stopped_.load() ? 0 : timeout);
-    } else if (now - lastIdle >= IdleInterval) {
-      CallIdle(lastIdle);
-    }
+    const int ready = ::poll(fds.data(), fds.size(), busy ? Sooner(timeout, kIdleDelayMs) : timeout);
     if (ready < 0) {
       if (errno == EINTR) continue;
       error_ = SystemError("Waiting for trace clients failed", errno);
       break;
     }
+    if (ready == 0) {
+      if (busy) CallIdle(lastIdle);
+      busy = false;
+      continue;
+    }
+    busy = true;
+    if (Clock::now() - lastIdle >= IdleInterval) CallIdle(lastIdle);
     if (fds[0].revents != 0) {
       char drain[64];
       while (::read(wakeRead_, drain, sizeof drain) > 0) {
@@ -223,6 +229,7 @@ void TraceDispatcher::Run() {
     }
     std::erase_if(connections_, [](const auto& c) { return c->fd < 0; });
   }
+  if (busy) CallIdle(lastIdle);
 }
 
 void TraceDispatcher::CallIdle(Clock::time_point& lastIdle) {
@@ -255,6 +262,8 @@ bool TraceDispatcher::Receive(Connection& c) {
     if (n > 0) {
       c.input.append(chunk, static_cast<size_t>(n));
       taken += static_cast<size_t>(n);
+      // Most likely drained; poll tells if not, which saves a read that finds nothing.
+      if (static_cast<size_t>(n) < sizeof chunk) return true;
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "trace/trace_record.h"
@@ -46,8 +47,9 @@ class TraceDispatcher {
 
   // The result each accepted record is answered with; 1 without a handler.
   std::function<int32_t(const TraceRecord&)> OnRecord;
-  // Called when the loop runs out of work for now, and at least every
-  // IdleInterval while it is busy: the moment to flush what it buffered.
+  // Called once the loop has had nothing to do for 10 ms after some work, and
+  // at least every IdleInterval while it stays busy: the moment to flush
+  // what the handler buffered.
   std::function<void()> OnIdle;
 
   bool OnDemand = false;

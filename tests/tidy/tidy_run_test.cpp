@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,6 +21,7 @@
 #include "support/scripted_window.h"
 #include "tidy/diag_list_model.h"
 #include "support/trace_capture.h"
+#include "support/trace_processes.h"
 
 using kw::TForm1;
 using kw::test::FakeTidy;
@@ -193,6 +195,38 @@ class TidyRunTest : public QObject {
                                        "0 Error Count = 2", "9 OutPutErrors", "0 aErrList.Count = 2",
                                        "10 OutPutErrors", "10 ShowTidyErrors", "10 btRunClick"}));
     QCOMPARE(form_->Label1->text(), QString("1 Warnings"));
+  }
+
+  // The same run seen in kempwell-trace's lines: type and text of each, from this process.
+  void theRunsTraceReachesKempwellTrace() {
+    tidy_->SetReport("line 2 column 1 - Warning: a\n");
+    Open("<p>x");
+    const std::string socket = docs_->File("trace.sock"), lines = docs_->File("trace.txt");
+    kw::test::TraceProgram viewer({"--socket", socket}, lines, docs_->File("trace.err"));
+    QVERIFY(kw::test::Eventually([&] { return TempFolder::Mode(socket) != 0; }));
+    kw::SocketDispatcherLink::Options options;
+    options.SocketPath = socket;
+    options.CommandLine = docs_->File("no such dispatcher");
+    form_->Tracer.SetLink(std::make_unique<kw::SocketDispatcherLink>(options));
+    form_->Suorita1->trigger();
+    QVERIFY(form_->Tracer.Enabled);
+
+    const QStringList expected = {"Register Viewer", "Enter btRunClick", "Enter ShowTidyErrors",
+                                  "Info ErlistText = 'line 2 column 1 - Warning: a\\n'", "Info Error Count = 1",
+                                  "Enter OutPutErrors", "Info aErrList.Count = 1", "Exit OutPutErrors",
+                                  "Exit ShowTidyErrors", "Exit btRunClick"};
+    const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d{3}  pid (\d+) +(\w+) +-  (.*)$)");
+    QStringList seen;
+    QVERIFY(kw::test::Eventually([&] {
+      seen.clear();
+      for (const QString& text : QString::fromUtf8(TempFolder::Read(lines)).split('\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = line.match(text);
+        if (match.hasMatch() && match.captured(1).toLongLong() == QCoreApplication::applicationPid())
+          seen << match.captured(2) + " " + match.captured(3);
+      }
+      return seen.size() >= expected.size();
+    }));
+    QCOMPARE(seen, expected);
   }
 };
 

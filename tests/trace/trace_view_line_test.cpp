@@ -22,9 +22,6 @@ TEST(TraceViewLine, ColumnsLineUpAndMissingPartsShowAsSuch) {
   EXPECT_EQ(FormatTraceLine(Record(kTraceUnregister, "Viewer", "bye", "why")),
             "10:02:44.123  pid 4711     Unregister  Viewer  bye | why");
   EXPECT_EQ(FormatTraceLine(Record(77, "", "x")), "10:02:44.123  pid 4711     Type 77     -  x");
-  TraceRecord midnight = Record(kTraceInfo, "", "");
-  midnight.Stamp.TimeOfDay = 0;
-  EXPECT_EQ(FormatTraceLine(midnight), "00:00:00.000  pid 4711     Info        -  ");
 }
 
 TEST(TraceViewLine, EveryByteKeepsTheLineOneTerminalLine) {

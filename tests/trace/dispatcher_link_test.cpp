@@ -1,0 +1,168 @@
+// A tracing client over the real socket: a dispatcher that serves, one that
+// is absent, refuses, never answers or dies, and one the client starts.
+#include "trace/dispatcher_link.h"
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "support/temp_files.h"
+#include "support/trace_processes.h"
+#include "tidy/command_line.h"
+#include "trace/trace_client.h"
+
+namespace kw {
+namespace {
+
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+using test::TempFolder;
+
+class DispatcherLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dispatcher_.OnRecord = [this](const TraceRecord& record) {
+      const std::lock_guard lock(mutex_);
+      received_.push_back(std::to_string(record.Type) + " " + record.Text);
+      return record.Type == kTraceRegister ? registrationAnswer_ : 1;
+    };
+  }
+  void Listen() { ASSERT_TRUE(dispatcher_.Listen(socket_)) << dispatcher_.Error(); }
+  Strings Received() {
+    const std::lock_guard lock(mutex_);
+    return received_;
+  }
+  // A client whose link knows only this test's socket and command line.
+  std::unique_ptr<TTraceClientEx> Client(std::string commandLine = "", std::chrono::milliseconds answer = 2000ms) {
+    SocketDispatcherLink::Options options;
+    options.SocketPath = socket_;
+    options.CommandLine = commandLine.empty() ? folder_.File("no such dispatcher") : commandLine;
+    options.AnswerTimeout = answer;
+    auto client = std::make_unique<TTraceClientEx>();
+    client->SetLink(std::make_unique<SocketDispatcherLink>(options));
+    return client;
+  }
+  static void TraceARun(TTraceClientEx& client) {
+    const TTraceMethodHandle trace = client.TraceMethod("btRunClick");
+    client.SendIntegerValue("Error Count", 2);
+  }
+
+  TempFolder folder_;
+  const std::string socket_ = folder_.File("trace.sock");
+  TraceDispatcher dispatcher_;
+  std::mutex mutex_;
+  Strings received_;
+  int32_t registrationAnswer_ = 1;
+};
+
+TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUnregisters) {
+  Listen();
+  test::RunningDispatcher running(dispatcher_);
+  {
+    const auto client = Client();
+    TraceARun(*client);
+    client->SendStringValue("ErlistText", std::string(3 << 20, 'x'));  // larger than any socket buffer
+    EXPECT_TRUE(client->Enabled);
+  }
+  const Strings expected = {"41 Viewer", "9 btRunClick", "0 Error Count = 2", "10 btRunClick",
+                            "0 ErlistText = '" + std::string(3 << 20, 'x') + "'", "42 "};
+  EXPECT_TRUE(test::Eventually([&] { return Received().size() == expected.size(); }));
+  EXPECT_EQ(Received(), expected);
+}
+
+TEST_F(DispatcherLinkTest, NoDispatcherAndNoneThatCanBeStartedSwitchesTracingOff) {
+  const std::string tooLong = "true " + std::string(260, 'a');
+  for (const std::string& commandLine : {folder_.File("no such dispatcher"), std::string("true"), tooLong}) {
+    const auto client = Client(commandLine);
+    TraceARun(*client);
+    EXPECT_FALSE(client->Enabled) << commandLine.substr(0, 40);
+  }
+}
+
+TEST_F(DispatcherLinkTest, ARefusedRegistrationSwitchesTracingOff) {
+  registrationAnswer_ = 0;
+  Listen();
+  test::RunningDispatcher running(dispatcher_);
+  const auto client = Client();
+  TraceARun(*client);
+  EXPECT_FALSE(client->Enabled);
+  EXPECT_EQ(Received(), Strings{"41 Viewer"});
+}
+
+TEST_F(DispatcherLinkTest, ADispatcherThatNeverAnswersSwitchesTracingOff) {
+  // Listening, but never accepting: a connection succeeds and nothing answers.
+  const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address;
+  ASSERT_TRUE(MakeSocketAddress(socket_, address));
+  ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(silent, 4), 0);
+  const auto client = Client("", 50ms);
+  TraceARun(*client);
+  EXPECT_FALSE(client->Enabled);
+  ::close(silent);
+}
+
+TEST_F(DispatcherLinkTest, ADispatcherThatDiesSwitchesTracingOffUnlessAnotherComes) {
+  Listen();
+  auto running = std::make_unique<test::RunningDispatcher>(dispatcher_);
+  const auto lasting = Client();
+  const auto dropped = Client();
+  lasting->SendMsg(kTraceInfo, "before");
+  dropped->SendMsg(kTraceInfo, "before");
+  running.reset();
+  dispatcher_.Close();
+
+  dropped->SendMsg(kTraceInfo, "after");
+  EXPECT_FALSE(dropped->Enabled);
+
+  TraceDispatcher second;
+  ASSERT_TRUE(second.Listen(socket_)) << second.Error();
+  Strings secondReceived;
+  second.OnRecord = [&](const TraceRecord& record) {
+    secondReceived.push_back(std::to_string(record.Type) + " " + record.Text);
+    return 1;
+  };
+  test::RunningDispatcher runningSecond(second);
+  lasting->SendMsg(kTraceInfo, "after");
+  EXPECT_TRUE(lasting->Enabled);
+  EXPECT_EQ(Received(), (Strings{"41 Viewer", "0 before", "41 Viewer", "0 before"}));
+  EXPECT_EQ(secondReceived, (Strings{"41 Viewer", "0 after"}));
+}
+
+TEST_F(DispatcherLinkTest, AStartedDispatcherGetsTheRecordsAndEndsWithItsLastClient) {
+  // Its socket in a folder whose name a shell would misread.
+  const std::string odd = folder_.File("a b'c\"$(x);&");
+  ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
+  const std::string socket = odd + "/trace.sock";
+  SocketDispatcherLink::Options options;
+  options.SocketPath = socket;
+  options.CommandLine = QuoteArgument(KW_TRACE_PROGRAM) + " --socket " + QuoteArgument(socket);
+  auto client = std::make_unique<TTraceClientEx>();
+  client->SetLink(std::make_unique<SocketDispatcherLink>(options));
+
+  // The dispatcher writes where this process writes: here, a file.
+  const std::string output = folder_.File("viewer.txt");
+  const int savedOut = ::dup(STDOUT_FILENO);
+  const int file = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ::fflush(stdout);
+  ::dup2(file, STDOUT_FILENO);
+  ::close(file);
+  TraceARun(*client);
+  ::dup2(savedOut, STDOUT_FILENO);
+  ::close(savedOut);
+
+  EXPECT_TRUE(client->Enabled);
+  client.reset();
+  EXPECT_TRUE(test::Eventually([&] { return TempFolder::Mode(socket) == 0; })) << "the dispatcher did not end";
+  const std::string lines = TempFolder::Read(output);
+  for (const char* part : {"Register", "Enter", "btRunClick", "Error Count = 2", "Exit", "Unregister"})
+    EXPECT_NE(lines.find(part), std::string::npos) << part << " missing from:\n" << lines;
+}
+
+}  // namespace
+}  // namespace kw
