@@ -97,6 +97,7 @@ SocketDispatcherLink::~SocketDispatcherLink() {
 
 DispatcherLookup SocketDispatcherLink::FindDispatcher(bool mayStart) {
   if (Connected() || Connect()) return {connections_, false};
+  StartedDispatcherEnded();  // one this link started may have died: reap it
   if (!mayStart) return {};
   if (!StartDispatcher()) return {0, true};
   const Clock::time_point deadline = Clock::now() + options_.StartTimeout;
