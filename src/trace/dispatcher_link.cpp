@@ -149,8 +149,11 @@ bool SocketDispatcherLink::Connect() {
   return true;
 }
 
+// Once per link: a started dispatcher that dies (one whose output has
+// nowhere to go, say) would otherwise be started again for every record.
 bool SocketDispatcherLink::StartDispatcher() {
-  if (options_.CommandLine.size() > kMaxCommandLine) return false;
+  if (startedOnce_ || options_.CommandLine.size() > kMaxCommandLine) return false;
+  startedOnce_ = true;
   std::vector<std::string> arguments = SplitCommandLine(options_.CommandLine);
   if (arguments.empty()) return false;
   const std::string program = FindProgram(arguments[0], ExecutableDir());
@@ -168,7 +171,6 @@ bool SocketDispatcherLink::StartDispatcher() {
   const int error = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   ::posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return false;
-  StartedDispatcherEnded();
   started_ = pid;
   return true;
 }

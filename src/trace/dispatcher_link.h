@@ -42,7 +42,8 @@ class DispatcherLink {
 // The link over the channel's socket. A dispatcher it starts runs the command
 // line (split as the program splits all command lines, the program looked up
 // beside this executable, then along PATH; never through a shell) with the
-// on-demand variable set, so that it ends with its last client.
+// on-demand variable set, so that it ends with its last client. It starts
+// one at most once.
 class SocketDispatcherLink : public DispatcherLink {
  public:
   struct Options {
@@ -74,6 +75,7 @@ class SocketDispatcherLink : public DispatcherLink {
   int socket_ = -1;
   uint64_t connections_ = 0;
   pid_t started_ = -1;
+  bool startedOnce_ = false;
 };
 
 }  // namespace kw

@@ -2,6 +2,8 @@
 // is absent, refuses, never answers or dies, and one the client starts.
 #include "trace/dispatcher_link.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <mutex>
 
 #include "support/temp_files.h"
@@ -134,34 +137,82 @@ TEST_F(DispatcherLinkTest, ADispatcherThatDiesSwitchesTracingOffUnlessAnotherCom
   EXPECT_EQ(secondReceived, (Strings{"41 Viewer", "0 after"}));
 }
 
-TEST_F(DispatcherLinkTest, AStartedDispatcherGetsTheRecordsAndEndsWithItsLastClient) {
-  // Its socket in a folder whose name a shell would misread.
-  const std::string odd = folder_.File("a b'c\"$(x);&");
-  ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
-  const std::string socket = odd + "/trace.sock";
+// The dispatcher writes where this process writes: here, to a file.
+class StdoutTo {
+ public:
+  explicit StdoutTo(const std::string& path) : saved_(::dup(STDOUT_FILENO)) {
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::fflush(stdout);
+    ::dup2(file, STDOUT_FILENO);
+    ::close(file);
+  }
+  ~StdoutTo() {
+    ::dup2(saved_, STDOUT_FILENO);
+    ::close(saved_);
+  }
+  StdoutTo(const StdoutTo&) = delete;
+  StdoutTo& operator=(const StdoutTo&) = delete;
+
+ private:
+  int saved_;
+};
+
+std::unique_ptr<TTraceClientEx> StartingClient(const std::string& socket) {
   SocketDispatcherLink::Options options;
   options.SocketPath = socket;
   options.CommandLine = QuoteArgument(KW_TRACE_PROGRAM) + " --socket " + QuoteArgument(socket);
   auto client = std::make_unique<TTraceClientEx>();
   client->SetLink(std::make_unique<SocketDispatcherLink>(options));
+  return client;
+}
 
-  // The dispatcher writes where this process writes: here, a file.
+TEST_F(DispatcherLinkTest, AStartedDispatcherGetsTheRecordsAndEndsWithItsLastClient) {
+  // Its socket in a folder whose name a shell would misread.
+  const std::string odd = folder_.File("a b'c\"$(x);&");
+  ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
+  const std::string socket = odd + "/trace.sock";
+  auto client = StartingClient(socket);
   const std::string output = folder_.File("viewer.txt");
-  const int savedOut = ::dup(STDOUT_FILENO);
-  const int file = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  ::fflush(stdout);
-  ::dup2(file, STDOUT_FILENO);
-  ::close(file);
-  TraceARun(*client);
-  ::dup2(savedOut, STDOUT_FILENO);
-  ::close(savedOut);
-
+  {
+    const StdoutTo file(output);
+    TraceARun(*client);
+  }
   EXPECT_TRUE(client->Enabled);
   client.reset();
   EXPECT_TRUE(test::Eventually([&] { return TempFolder::Mode(socket) == 0; })) << "the dispatcher did not end";
   const std::string lines = TempFolder::Read(output);
   for (const char* part : {"Register", "Enter", "btRunClick", "Error Count = 2", "Exit", "Unregister"})
     EXPECT_NE(lines.find(part), std::string::npos) << part << " missing from:\n" << lines;
+}
+
+TEST_F(DispatcherLinkTest, AStartedDispatcherThatDiesIsNotStartedAgain) {
+  const auto client = StartingClient(socket_);
+  {
+    const StdoutTo file(folder_.File("viewer.txt"));
+    client->SendMsg(kTraceInfo, "first");
+  }
+  ASSERT_TRUE(client->Enabled);
+  // The dispatcher's process, as the socket's other end tells it.
+  const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address;
+  ASSERT_TRUE(MakeSocketAddress(socket_, address));
+  ASSERT_EQ(::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  ASSERT_EQ(::getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &size), 0);
+  ::close(probe);
+  ASSERT_EQ(::kill(peer.pid, SIGKILL), 0);
+  const auto listening = [&] {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+  };
+  ASSERT_TRUE(test::Eventually([&] { return !listening(); }));
+
+  client->SendMsg(kTraceInfo, "second");
+  EXPECT_FALSE(client->Enabled);
+  EXPECT_FALSE(listening()) << "a dispatcher was started again";
 }
 
 }  // namespace

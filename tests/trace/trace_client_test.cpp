@@ -20,7 +20,7 @@ using Strings = std::vector<std::string>;
 // The golden hex dump of a record: "<offset>  <byte> <byte> ..." per 16 bytes.
 std::string HexDump(const std::string& bytes) {
   std::string out;
-  char cell[8];
+  char cell[24];
   for (size_t i = 0; i < bytes.size(); ++i) {
     if (i % 16 == 0) {
       std::snprintf(cell, sizeof cell, "%s%04zx ", i ? "\n" : "", i);
@@ -163,7 +163,7 @@ TEST(TraceClient, MethodHandlesComeFromThePoolAndBalanceTheStack) {
   test::CapturingLink& link = test::CaptureTrace(client);
   {
     std::vector<TTraceMethodHandle> nested;
-    for (int i = 0; i < 12; ++i) nested.push_back(client.TraceMethod("m" + std::to_string(i)));
+    for (int i = 0; i < 12; ++i) nested.push_back(client.TraceMethod(std::string("m").append(std::to_string(i))));
     EXPECT_EQ(manager.Stack().Count(), 12u);
     EXPECT_EQ(manager.FreeMethods(), 0u);
     TTraceMethodHandle moved = std::move(nested.back());
