@@ -54,11 +54,10 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
     Guarded([&] { MruFileNotExist(fileName); });
   };
   Mru = MruList.get();
-  // Tracing reports under the desktop's window colour, as 0x00BBGGRR.
+  // Tracing reports under the desktop's window colour, as 0x00BBGGRR; the
+  // "$" hex prefix and the apostrophe quote are the client's defaults.
   const QColor window = palette().color(QPalette::Base);
   Tracer.CategoryColor = static_cast<uint32_t>(window.red() | window.green() << 8 | window.blue() << 16);
-  Tracer.HexNumPrefix = "$";
-  Tracer.QuoteChar = '\'';
   // Last, so that the restored bounds win over the designed ones.
   FormPosSave1 = new TFormPosSave(this, OnDestroy);
   FormPosSave1->UseIniFile = true;
