@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/environment.h"
 #include "common/paths.h"
 
 namespace kw {
@@ -17,11 +18,6 @@ namespace {
 std::string WithoutTrailingSlashes(std::string path) {
   while (!path.empty() && path.back() == '/') path.pop_back();
   return path;
-}
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
 }
 
 }  // namespace

@@ -13,7 +13,8 @@
 #include <cerrno>
 #include <limits>
 
-#include "common/child_environment.h"
+#include "common/descriptors.h"
+#include "common/environment.h"
 #include "tidy/command_line.h"
 
 namespace kw {
@@ -25,17 +26,6 @@ constexpr size_t kChunkSize = 1024;
 // Room for a child that writes much to go on while OnIdle runs.
 constexpr int kOutputPipeSize = 1 << 20;
 constexpr size_t kUnlimited = std::numeric_limits<size_t>::max();
-
-void Close(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
-
-int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-  const auto left =
-      std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
-}
 
 size_t BytesWaiting(int fd) {
   int waiting = 0;
@@ -110,10 +100,10 @@ TRedirectedConsole::~TRedirectedConsole() {
   OnTerminate = nullptr;
   Stop();
   for (int* ends : pipes_) {
-    Close(ends[0]);
-    Close(ends[1]);
+    CloseDescriptor(ends[0]);
+    CloseDescriptor(ends[1]);
   }
-  Close(pidfd_);
+  CloseDescriptor(pidfd_);
 }
 
 bool TRedirectedConsole::Start() {
@@ -140,9 +130,9 @@ bool TRedirectedConsole::Start() {
   pid_ = pid;
   running_ = true;
   // The stdin write end stays open and unwritten: a child that reads waits.
-  Close(pipes_[kIn][0]);
-  Close(pipes_[kOut][1]);
-  Close(pipes_[kErr][1]);
+  CloseDescriptor(pipes_[kIn][0]);
+  CloseDescriptor(pipes_[kOut][1]);
+  CloseDescriptor(pipes_[kErr][1]);
   // Without it (an old kernel), the watch polls for the child's end instead.
   pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
   return true;
@@ -238,7 +228,7 @@ bool TRedirectedConsole::Reap(bool wait) {
   } while (result < 0 && errno == EINTR);
   if (result == 0) return false;
   pid_ = -1;
-  Close(pidfd_);
+  CloseDescriptor(pidfd_);
   return true;
 }
 

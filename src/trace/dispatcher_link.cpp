@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "app/program_dir.h"
-#include "common/child_environment.h"
+#include "common/descriptors.h"
+#include "common/environment.h"
 #include "tidy/command_line.h"
 
 namespace kw {
@@ -27,11 +28,6 @@ using Clock = std::chrono::steady_clock;
 // rather than cut, which could name another program.
 constexpr size_t kMaxCommandLine = 255;
 constexpr std::chrono::milliseconds kStartPoll{5};
-
-int MillisecondsUntil(Clock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
 
 // Waits for events on fd until the deadline; false on timeout or error.
 bool WaitFor(int fd, short events, Clock::time_point deadline) {
@@ -183,9 +179,6 @@ bool SocketDispatcherLink::StartedDispatcherEnded() {
   return true;
 }
 
-void SocketDispatcherLink::Disconnect() {
-  if (socket_ >= 0) ::close(socket_);
-  socket_ = -1;
-}
+void SocketDispatcherLink::Disconnect() { CloseDescriptor(socket_); }
 
 }  // namespace kw

@@ -7,16 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/environment.h"
 #include "trace/little_endian.h"
 
 namespace kw {
 
 namespace {
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
 
 void PutInt(std::string& out, uint32_t value) {
   out.resize(out.size() + 4);

@@ -1,8 +1,10 @@
 #include "trace/trace_client.h"
 
-#include <QByteArray>
 #include <exception>
 #include <utility>
+
+#include "common/latin1.h"
+#include "document/string_list.h"
 
 namespace kw {
 
@@ -10,22 +12,6 @@ namespace {
 
 constexpr size_t kComputerNameLimit = 15;
 constexpr size_t kApplicationNameLimit = 40;
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return QByteArray::fromRawData(a.data(), static_cast<qsizetype>(a.size()))
-             .compare(QByteArray::fromRawData(b.data(), static_cast<qsizetype>(b.size())), Qt::CaseInsensitive) == 0;
-}
-
-std::vector<std::string> LinesOf(std::string_view text) {
-  std::vector<std::string> lines;
-  while (!text.empty()) {
-    const size_t end = text.find_first_of("\r\n");
-    lines.emplace_back(text.substr(0, end));
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
-  }
-  return lines;
-}
 
 }  // namespace
 
@@ -43,7 +29,7 @@ TTraceClient::~TTraceClient() {
 }
 
 void TTraceClient::SetDestinationDetails(const std::string& destination) {
-  if (!SameIgnoringCase(destination, destination_)) Unregister();
+  if (!EqualIgnoringCaseLatin1(destination, destination_)) Unregister();
   destination_ = destination;
 }
 
@@ -116,7 +102,7 @@ bool TTraceClient::OfferToHandler(int32_t type, std::string_view text, std::stri
   TTraceMsgData data;
   data.MsgType = type;
   data.Msg = text;
-  data.Details = LinesOf(details);
+  data.Details = SplitStringList(details);
   data.ProcessId = record.ProcessId;
   data.ThreadId = record.ThreadId;
   data.ComputerName = record.ComputerName;

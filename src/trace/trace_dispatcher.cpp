@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/descriptors.h"
 #include "trace/trace_channel.h"
 
 namespace kw {
@@ -30,11 +31,6 @@ constexpr std::chrono::milliseconds kAcceptPause{100};
 constexpr int kIdleDelayMs = 10;
 // Without the wake pipe, Stop is noticed by polling no longer than this.
 constexpr int kStopCheckMs = 100;
-
-void Close(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
 
 std::string SystemError(const std::string& what, int error) {
   return what + ": " + std::strerror(error);
@@ -56,19 +52,13 @@ Probe ProbeSocket(const sockaddr_un& address) {
   return Probe::kUnknown;
 }
 
-int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-  const auto left =
-      std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-  return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, 1 << 30));
-}
-
 int Sooner(int timeout, int other) { return timeout < 0 ? other : std::min(timeout, other); }
 
 }  // namespace
 
 struct TraceDispatcher::Connection {
   explicit Connection(int socket) : fd(socket) {}
-  ~Connection() { kw::Close(fd); }
+  ~Connection() { CloseDescriptor(fd); }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
@@ -87,8 +77,8 @@ TraceDispatcher::TraceDispatcher() {
 
 TraceDispatcher::~TraceDispatcher() {
   Close();
-  kw::Close(wakeRead_);
-  kw::Close(wakeWrite_);
+  CloseDescriptor(wakeRead_);
+  CloseDescriptor(wakeWrite_);
 }
 
 bool TraceDispatcher::Listen(const std::string& path) {
@@ -172,7 +162,7 @@ void TraceDispatcher::Close() {
       ::unlink(path_.c_str());
     path_.clear();
   }
-  kw::Close(listener_);
+  CloseDescriptor(listener_);
 }
 
 void TraceDispatcher::Run() {
@@ -225,7 +215,7 @@ void TraceDispatcher::Run() {
       Connection& c = *connections_[i];
       const bool open = !c.output.empty() || Receive(c);
       const bool keep = HandleFrames(c);
-      if (!SendAnswers(c) || !keep || !open) kw::Close(c.fd);
+      if (!SendAnswers(c) || !keep || !open) CloseDescriptor(c.fd);
     }
     std::erase_if(connections_, [](const auto& c) { return c->fd < 0; });
   }

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 #include "support/temp_files.h"
 #include "support/trace_processes.h"
@@ -193,21 +194,21 @@ TEST_F(DispatcherLinkTest, AStartedDispatcherThatDiesIsNotStartedAgain) {
   }
   ASSERT_TRUE(client->Enabled);
   // The dispatcher's process, as the socket's other end tells it.
-  const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un address;
   ASSERT_TRUE(MakeSocketAddress(socket_, address));
-  ASSERT_EQ(::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ucred peer{};
-  socklen_t size = sizeof peer;
-  ASSERT_EQ(::getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &peer, &size), 0);
-  ::close(probe);
-  ASSERT_EQ(::kill(peer.pid, SIGKILL), 0);
-  const auto listening = [&] {
+  const auto connectedPeer = [&]() -> std::optional<pid_t> {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                           ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0;
     ::close(fd);
-    return connected;
+    return connected ? std::optional<pid_t>(peer.pid) : std::nullopt;
   };
+  const std::optional<pid_t> dispatcher = connectedPeer();
+  ASSERT_TRUE(dispatcher);
+  ASSERT_EQ(::kill(*dispatcher, SIGKILL), 0);
+  const auto listening = [&] { return connectedPeer().has_value(); };
   ASSERT_TRUE(test::Eventually([&] { return !listening(); }));
 
   client->SendMsg(kTraceInfo, "second");

@@ -1,10 +1,14 @@
-// Environments and argument vectors for programs this one starts.
+// The environment: variables read by the program, and the environments and
+// argument vectors of programs it starts.
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace kw {
+
+// The variable's value; empty when it is not set.
+std::string Environment(const char* name);
 
 // The caller's environment, with each override ("NAME=value") replacing the
 // variable of its name.

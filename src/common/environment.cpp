@@ -1,11 +1,17 @@
-#include "common/child_environment.h"
+#include "common/environment.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 
 namespace kw {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
 
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overrides) {
   const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
