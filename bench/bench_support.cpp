@@ -79,14 +79,14 @@ void RunRounds(std::vector<Case>& cases, int rounds) {
 
 double Median(const Case& c) { return Summarize(c.samples).median; }
 
-bool ParseIntOptions(int argc, char** argv, const std::vector<std::pair<const char*, int*>>& options) {
+bool ParseIntOptions(int argc, char** argv, const std::vector<IntOption>& options) {
   for (int i = 1; i < argc; ++i) {
-    int* target = nullptr;
-    for (const auto& [name, value] : options)
-      if (std::strcmp(argv[i], name) == 0) target = value;
+    const IntOption* target = nullptr;
+    for (const IntOption& option : options)
+      if (std::strcmp(argv[i], option.name) == 0) target = &option;
     if (!target || i + 1 >= argc) return false;
-    *target = std::atoi(argv[++i]);
-    if (*target < 1) return false;
+    *target->value = std::atoi(argv[++i]);
+    if (*target->value < target->minimum) return false;
   }
   return true;
 }
@@ -185,6 +185,15 @@ long StatusKb(const char* field) {
   while (std::getline(in, line))
     if (line.compare(0, prefix.size(), prefix) == 0) return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
   return -1;
+}
+
+bool ResetPeakResident() {
+  // "5" is the peak-RSS reset of clear_refs (Linux 4.0 and later).
+  const int fd = open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = write(fd, "5", 1) == 1;
+  close(fd);
+  return ok;
 }
 
 std::string Field(const std::string& line, const std::string& key) {

@@ -40,8 +40,13 @@ void RunRounds(std::vector<Case>& cases, int rounds);
 double Median(const Case& c);
 
 // "--name N" pairs into the given ints; false for an unknown name, a missing
-// value or a value below 1.
-bool ParseIntOptions(int argc, char** argv, const std::vector<std::pair<const char*, int*>>& options);
+// value or a value below the option's minimum.
+struct IntOption {
+  const char* name;
+  int* value;
+  int minimum = 1;  // 0 where zero means "skip this case"
+};
+bool ParseIntOptions(int argc, char** argv, const std::vector<IntOption>& options);
 
 // A folder under $TMPDIR (or /tmp) removed with its contents on destruction.
 class TempDir {
@@ -85,6 +90,10 @@ bool FinishChild(Child& child, std::string* rest = nullptr);
 
 // Fields of /proc/self/status such as "VmHWM", in KiB; -1 when missing.
 long StatusKb(const char* field);
+
+// Sets VmHWM back to the current VmRSS, so that it holds the peak of what
+// follows; false when the kernel refused (VmHWM then counts from the start).
+bool ResetPeakResident();
 
 // "key=value" out of a line of such pairs separated by blanks.
 std::string Field(const std::string& line, const std::string& key);
