@@ -141,6 +141,10 @@ bool TRedirectedConsole::Start() {
 void TRedirectedConsole::Run() {
   StdOutText.clear();
   StdErrText.clear();
+  exitStatus_ = -1;
+  endSignal_ = 0;
+  stopRequested_ = false;
+  killAt_ = Clock::time_point::max();
   if (!Start()) return;
   const std::shared_ptr<bool> destroying = destroying_;
   auto nextIdle = Clock::now() + kCycle;
@@ -156,10 +160,17 @@ void TRedirectedConsole::Run() {
     if (!Drain(hungUp, budget, Clock::now() + kCycle, destroying)) return;
     if (Reap(false)) break;
     if (running_ && Clock::now() >= nextIdle) {
+      // A request made from this very OnIdle waits for the next one, so the
+      // caller always gets a cycle between asking and the kill.
+      const bool stopWasRequested = stopRequested_;
       const auto onIdle = OnIdle;
       if (onIdle) {
         onIdle(*this);
         if (*destroying) return;
+      }
+      if (stopWasRequested && pid_ > 0 && Clock::now() >= killAt_) {
+        Signal(SIGKILL);
+        killAt_ = Clock::time_point::max();
       }
       nextIdle = Clock::now() + kCycle;
     }
@@ -200,7 +211,8 @@ bool TRedirectedConsole::Deliver(Stream stream, std::string_view chunk,
   // A copy: the handler may destroy the runner, and its events with it.
   const auto handler = stream == kOut ? OnStdOut : OnStdErr;
   if (!handler) {
-    (stream == kOut ? StdOutText : StdErrText).append(chunk);
+    std::string& text = stream == kOut ? StdOutText : StdErrText;
+    if (text.size() < CollectLimit) text.append(chunk.substr(0, CollectLimit - text.size()));
     return true;
   }
   handler(*this, chunk);
@@ -222,11 +234,13 @@ size_t TRedirectedConsole::ReadChunk(int pipe, std::string& text) {
 bool TRedirectedConsole::Reap(bool wait) {
   if (pid_ <= 0) return true;
   pid_t result;
+  int status = 0;
   do {
-    int status;
     result = ::waitpid(pid_, &status, wait ? 0 : WNOHANG);
   } while (result < 0 && errno == EINTR);
   if (result == 0) return false;
+  if (result == pid_ && WIFEXITED(status)) exitStatus_ = WEXITSTATUS(status);
+  if (result == pid_ && WIFSIGNALED(status)) endSignal_ = WTERMSIG(status);
   pid_ = -1;
   CloseDescriptor(pidfd_);
   return true;
@@ -259,6 +273,14 @@ void TRedirectedConsole::Stop() {
     }
   }
   running_ = false;
+}
+
+void TRedirectedConsole::RequestStop() {
+  // Once the child is reaped there is no pid, and Signal would reach init.
+  if (!running_ || pid_ <= 0 || stopRequested_) return;
+  stopRequested_ = true;
+  Signal(SIGTERM);
+  killAt_ = Clock::now() + std::chrono::milliseconds(std::max(TerminateTimeout, 0));
 }
 
 }  // namespace kw

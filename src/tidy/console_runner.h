@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,13 +39,27 @@ class TRedirectedConsole {
   // holds the reason. A runner serves one run.
   void Run();
   // Ends a running child: SIGTERM to its process group, then SIGKILL when it
-  // has not ended within TerminateTimeout ms; the child is reaped.
+  // has not ended within TerminateTimeout ms; the child is reaped. It blocks
+  // for up to TerminateTimeout, so it suits teardown, not a window's button.
   void Stop();
+  // Asks the child to end without waiting for it, for callers inside one of
+  // Run's events that must keep their window responsive: SIGTERM goes to the
+  // group now, and Run, still calling OnIdle, sends SIGKILL once the child
+  // outlives TerminateTimeout ms (never before one more OnIdle). The end is
+  // then handled as any other, with one OnTerminate. Does nothing when no
+  // child runs or a stop was already requested.
+  void RequestStop();
   // Reads what the pipe holds now, at most 1024 bytes, into text (replacing
   // it) and returns the count; 0 when nothing is waiting or the pipe is closed.
   size_t ReadChunk(int pipe, std::string& text);
 
   bool Running() const { return running_; }
+  bool StopRequested() const { return stopRequested_; }
+  // How the last run's child ended, known from OnTerminate on: its exit
+  // status when it exited, else -1 (a signal, no start, or reaped by someone
+  // else); the signal that ended it, else 0.
+  int ExitStatus() const { return exitStatus_; }
+  int EndSignal() const { return endSignal_; }
   // Set once destruction has begun.
   bool Destroying() const { return *destroying_; }
 
@@ -52,9 +67,12 @@ class TRedirectedConsole {
   std::string CommandLine;
   // Give the child its standard output pipe as its standard error as well.
   bool MergeStdErr = false;
-  // Output collected while OnStdOut or OnStdErr is not set.
+  // Output collected while OnStdOut or OnStdErr is not set, at most
+  // CollectLimit bytes each, the first ones. What is over the limit is still
+  // read and dropped, so a child that floods neither blocks nor grows our memory.
   std::string StdOutText;
   std::string StdErrText;
+  size_t CollectLimit = std::numeric_limits<size_t>::max();
   // Looked in for the program before PATH.
   std::string SearchDir;
   // "NAME=value" entries that replace or add to the caller's environment for the child.
@@ -91,6 +109,11 @@ class TRedirectedConsole {
   pid_t pid_ = -1;
   int pidfd_ = -1;
   bool running_ = false;
+  bool stopRequested_ = false;
+  // When Run, having been asked to stop, kills the child; max once it has.
+  Clock::time_point killAt_ = Clock::time_point::max();
+  int exitStatus_ = -1;
+  int endSignal_ = 0;
   // Outlives the runner in a Run still on the call stack.
   std::shared_ptr<bool> destroying_ = std::make_shared<bool>(false);
 };

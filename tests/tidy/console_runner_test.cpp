@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -50,6 +51,7 @@ struct Events {
   int idle = 0;
   int terminate = 0;
   bool runningAtTerminate = true;
+  int exitStatus = -2, endSignal = -2;
 };
 
 void Count(TRedirectedConsole& runner, Events& events) {
@@ -57,6 +59,8 @@ void Count(TRedirectedConsole& runner, Events& events) {
   runner.OnTerminate = [&](TRedirectedConsole& sender) {
     ++events.terminate;
     events.runningAtTerminate = sender.Running();
+    events.exitStatus = sender.ExitStatus();
+    events.endSignal = sender.EndSignal();
   };
 }
 
@@ -99,14 +103,19 @@ TEST(ConsoleRunnerOutput, WhatThePipeHoldsWhenTheChildEndsIsAllTaken) {
   EXPECT_TRUE(NoChildLeft());
 }
 
-TEST(ConsoleRunnerOutput, IsCollectedPerStreamOrMerged) {
+TEST(ConsoleRunnerOutput, IsCollectedPerStreamOrMergedUpToTheLimit) {
   const std::string outLines = "o0\no1\no2\no3\no4\n", errLines = "e0\ne1\ne2\ne3\ne4\n";
   const struct {
     const char* name;
     std::string line;
     bool merge;
     std::string out, err;
+    size_t limit = std::numeric_limits<size_t>::max();
   } cases[] = {
+      // More than the pipe holds: the rest must still be read for the child to end.
+      {"output over the limit", ChildLine({"flood", "3000000"}), false, Pattern(1000), "", 1000},
+      // A limit met in the second chunk.
+      {"error output over the limit", ChildLine({"stderr", "5000"}), false, "", Pattern(1500), 1500},
       {"error output only", ChildLine({"stderr", "5000"}), false, "", Pattern(5000)},
       {"error output merged", ChildLine({"stderr", "5000"}), true, Pattern(5000), ""},
       {"both apart", ChildLine({"both"}), false, outLines, errLines},
@@ -116,22 +125,39 @@ TEST(ConsoleRunnerOutput, IsCollectedPerStreamOrMerged) {
   for (const auto& c : cases) {
     TRedirectedConsole runner(c.line);
     runner.MergeStdErr = c.merge;
+    runner.CollectLimit = c.limit;
     runner.Run();
-    EXPECT_EQ(runner.StdOutText, c.out) << c.name;
+    EXPECT_TRUE(runner.StdOutText == c.out) << c.name << ": " << runner.StdOutText.size() << " bytes";
     EXPECT_EQ(runner.StdErrText, c.err) << c.name;
   }
+  EXPECT_TRUE(NoChildLeft());
 }
 
-TEST(ConsoleRunnerEnd, ChildEndingAtOnceGetsNoIdleAndOneTerminate) {
-  for (const std::string& line : {ChildLine({"exit"}), ChildLine({"both"})}) {
-    TRedirectedConsole runner(line);
+TEST(ConsoleRunnerEnd, HowTheChildEndedIsKnownAtItsOneTerminate) {
+  const struct {
+    std::string line;
+    int status, signal;
+    // With SIGCHLD ignored the kernel reaps the child, and its status is lost.
+    bool ignoreChildEnd = false;
+  } cases[] = {
+      {ChildLine({"exit"}), 0, 0},
+      {ChildLine({"exit", "3"}), 3, 0},
+      {ChildLine({"both"}), 0, 0},
+      {ChildLine({"crash"}), -1, SIGABRT},
+      {ChildLine({"exit", "3"}), -1, 0, true},
+  };
+  for (const auto& c : cases) {
+    if (c.ignoreChildEnd) ::signal(SIGCHLD, SIG_IGN);
+    TRedirectedConsole runner(c.line);
     Events events;
     Count(runner, events);
     runner.Run();
-    EXPECT_EQ(runner.StartError, 0) << line;
-    EXPECT_EQ(events.idle, 0) << line;
-    EXPECT_EQ(events.terminate, 1) << line;
-    EXPECT_FALSE(events.runningAtTerminate) << line;
+    ::signal(SIGCHLD, SIG_DFL);
+    EXPECT_EQ(runner.StartError, 0) << c.line;
+    EXPECT_EQ(events.terminate, 1) << c.line;
+    EXPECT_FALSE(events.runningAtTerminate) << c.line;
+    EXPECT_EQ(events.exitStatus, c.status) << c.line;
+    EXPECT_EQ(events.endSignal, c.signal) << c.line;
   }
   EXPECT_TRUE(NoChildLeft());
 }
@@ -177,20 +203,33 @@ TEST(ConsoleRunnerStart, FailureCallsNoEventAndGivesTheReason) {
 }
 
 TEST(ConsoleRunnerStop, ChildIgnoringTermIsKilledAndReaped) {
-  TRedirectedConsole runner(ChildLine({"ignore-term"}));
-  runner.TerminateTimeout = 300;
-  bool runningAfterStop = true;
-  runner.OnStdOut = [&](TRedirectedConsole& sender, std::string_view text) {
-    if (text != "ready\n") return;
-    sender.Stop();
-    runningAfterStop = sender.Running();
-  };
-  Events events;
-  Count(runner, events);
-  runner.Run();
-  EXPECT_FALSE(runningAfterStop);
-  EXPECT_EQ(events.terminate, 1);
-  EXPECT_TRUE(NoChildLeft());
+  for (const bool blocking : {true, false}) {
+    SCOPED_TRACE(blocking ? "Stop" : "RequestStop");
+    TRedirectedConsole runner(ChildLine({"ignore-term"}));
+    runner.TerminateTimeout = 200;
+    Events events;
+    Count(runner, events);
+    bool runningAfterStop = !blocking;
+    int idleAtRequest = -1;
+    runner.OnStdOut = [&](TRedirectedConsole& sender, std::string_view text) {
+      if (text != "ready\n") return;
+      idleAtRequest = events.idle;
+      blocking ? sender.Stop() : sender.RequestStop();
+      runningAfterStop = sender.Running();
+    };
+    // A stop button pressed again and again must not put the kill off.
+    runner.OnIdle = [&](TRedirectedConsole& sender) {
+      ++events.idle;
+      if (idleAtRequest >= 0) sender.RequestStop();
+    };
+    runner.Run();
+    EXPECT_EQ(runningAfterStop, !blocking);
+    EXPECT_EQ(runner.StopRequested(), !blocking);
+    EXPECT_TRUE(blocking || events.idle > idleAtRequest) << "killed with no OnIdle between";
+    EXPECT_EQ(events.endSignal, SIGKILL);
+    EXPECT_EQ(events.terminate, 1);
+    EXPECT_TRUE(NoChildLeft());
+  }
 }
 
 TEST(ConsoleRunnerStop, ChildReadingStdinWaitsUntilStopped) {
@@ -199,11 +238,12 @@ TEST(ConsoleRunnerStop, ChildReadingStdinWaitsUntilStopped) {
   int idleWhileReading = 0;
   runner.OnStdOut = [&](TRedirectedConsole&, std::string_view chunk) { received += chunk; };
   runner.OnIdle = [&](TRedirectedConsole& sender) {
-    if (received == "reading\n" && ++idleWhileReading == 3) sender.Stop();
+    if (received == "reading\n" && ++idleWhileReading == 3) sender.RequestStop();
   };
   runner.Run();
   EXPECT_EQ(received, "reading\n");
-  EXPECT_EQ(idleWhileReading, 3);
+  EXPECT_GE(idleWhileReading, 3);
+  EXPECT_EQ(runner.EndSignal(), SIGTERM);
   EXPECT_TRUE(NoChildLeft());
 }
 

@@ -1,5 +1,6 @@
 // A child process for the runner tests; its first argument chooses what it does:
-//   exit              ends at once, writing nothing
+//   exit [N]          ends at once, writing nothing, with exit status N (default 0)
+//   crash             ends at once by SIGABRT, leaving no core dump
 //   flood N           N bytes of the test pattern to stdout
 //   stderr N          the same to stderr
 //   both              numbered lines to stdout and stderr in turn
@@ -12,6 +13,7 @@
 //   grandchild        starts a process that keeps stdout open and sleeps, names it, ends
 #include <dirent.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,6 +69,11 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const char* arg = argc > 2 ? argv[2] : "";
   if (mode == "exit") {
+    return std::atoi(arg);
+  } else if (mode == "crash") {
+    ::prctl(PR_SET_DUMPABLE, 0);
+    ::signal(SIGABRT, SIG_DFL);
+    ::raise(SIGABRT);
   } else if (mode == "flood" || mode == "stderr") {
     WriteAll(mode == "flood" ? 1 : 2, Pattern(std::strtoul(arg, nullptr, 10)));
   } else if (mode == "both") {
