@@ -23,6 +23,17 @@ std::string TrimControls(std::string_view s) {
   return std::string(s);
 }
 
+// The levels of tidy's report that name a problem; its "Info:" lines, its
+// summary and its help paragraphs name none.
+constexpr std::string_view kProblemLevels[] = {"Warning: ", "Error: ", "Config: ", "Access: ", "Document: ",
+                                               "Panic: "};
+
+bool NamesProblem(std::string_view line) {
+  for (const std::string_view level : kProblemLevels)
+    if (line.substr(0, level.size()) == level) return true;
+  return false;
+}
+
 void SetStatus(const ErrorReportHooks& hooks, const std::string& text) {
   if (hooks.OnStatus) hooks.OnStatus(text);
 }
@@ -59,9 +70,17 @@ void OutPutErrors(const std::vector<std::string>& errList, DiagRows& rows, const
       rows.Add(TTreeData{line, "0"});
       return;
     }
-    if (SearchFrom(line, "line", 4, 4, 1) != 1) continue;
-    if (hooks.OnMessageLine) hooks.OnMessageLine();
-    TTreeData row = CutMessageLine(line);
+    TTreeData row;
+    if (SearchFrom(line, "line", 4, 4, 1) == 1) {
+      if (hooks.OnMessageLine) hooks.OnMessageLine();
+      row = CutMessageLine(line);
+    } else if (NamesProblem(line)) {
+      // Bad options, a document tidy cannot read, errors without a place:
+      // listed without a line, in the form of the other messages.
+      row = TTreeData{" " + line, kNoLine};
+    } else {
+      continue;
+    }
     if (rows.EntryExists(row.Message, row.Line)) continue;
     ++count;
     rows.Add(std::move(row));

@@ -15,6 +15,8 @@ class TTraceClientEx;
 
 inline constexpr char kNoWarningsFound[] = "No warnings or errors were found";
 inline constexpr char kTidyingStatus[] = "Tidying...";
+// The Line of a row that names no line.
+inline constexpr char kNoLine[] = "--";
 
 struct ErrorReportHooks {
   // The status label's text: "Tidying..." while parsing, then "<count> Warnings".
@@ -32,8 +34,10 @@ TTreeData CutMessageLine(std::string_view line);
 
 // Turns the lines of an error file (at least one) into rows: the exact
 // no-messages line adds its entry and ends at once; lines beginning with
-// "line" are cut and added unless an equal row exists; other lines are
-// skipped. No row added gives the no-messages entry. The status ends as the
+// "line" are cut, and other lines that name a problem (a "Warning:",
+// "Error:", "Config:", "Access:", "Document:" or "Panic:" line) become a
+// row without a line ("--"), each added unless an equal row exists; other
+// lines (information, the summary, help) are skipped. No row added gives the no-messages entry. The status ends as the
 // count of added rows + " Warnings".
 void OutPutErrors(const std::vector<std::string>& errList, DiagRows& rows, const ErrorReportHooks& hooks);
 
