@@ -164,7 +164,8 @@ void TForm1::UpdateCommandStates() {
   for (QAction* action : {FileOpen1, FileExit1}) action->setEnabled(idle);
   for (QToolButton* button : {btOpen, btExit}) button->setEnabled(idle);
   Suorita1->setEnabled(document && idle);
-  btRun->setEnabled(document && idle);
+  btRun->setEnabled(document);
+  btRun->setText(idle ? QStringLiteral("&Run tidy") : QStringLiteral("Stop"));
   FileSaveAs1->setEnabled(modified && idle);
   btSaveas->setEnabled(modified && idle);
   Sulje1->setEnabled(document && idle);

@@ -75,6 +75,13 @@ class TForm1 : public QMainWindow {
   void DiagListClick();
   // True from the start of a run until it has ended.
   bool TidyRunning() const { return tidyRun_ != nullptr; }
+  // Stops the run in progress (Esc, the Run button while it reads "Stop").
+  void StopTidy();
+  // SIGINT or SIGTERM arrived: a run in progress is stopped and cleaned up
+  // first, then the program ends as the signal would have ended it.
+  void StopSignalReceived();
+  // The status label's text; the label grows to show it whole.
+  void SetStatusText(const QString& text);
 
   // Editor and window key and mouse handlers.
   void EditorClick();
@@ -199,6 +206,8 @@ class TForm1 : public QMainWindow {
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.
   bool closeAfterRun_ = false;
+  // A stop signal came during a run; the program ends once the run is over.
+  bool endAfterRun_ = false;
 };
 
 template <typename Handler>

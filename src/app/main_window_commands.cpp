@@ -98,7 +98,11 @@ void TForm1::BuildCommands() {
     connect(button, &QToolButton::clicked, action, &QAction::trigger);
   };
   click(btOpen, FileOpen1);
-  click(btRun, Suorita1);
+  // While tidy runs the button reads "Stop" and stops it.
+  connect(btRun, &QToolButton::clicked, this, [this] {
+    if (TidyRunning()) StopTidy();
+    else Suorita1->trigger();
+  });
   click(btSaveas, FileSaveAs1);
   click(btSave, Korvaa1);
   click(btWebBrowser, Avaaselaimessa1);
@@ -173,6 +177,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return false;
   auto* keyEvent = static_cast<QKeyEvent*>(e);
+  if (TidyRunning() && keyEvent->key() == Qt::Key_Escape) {
+    if (e->type() == QEvent::KeyPress) StopTidy();
+    e->accept();
+    return true;
+  }
   QAction* entry = router_.Resolve(ShortcutRouter::Combination(*keyEvent), EditorHasFocus());
   if (!entry) return false;
   // Claim the key from the focused widget's own bindings; act when it is pressed.
@@ -199,7 +208,7 @@ void TForm1::keyPressEvent(QKeyEvent* e) {
 void TForm1::EditorClick() { Editor->SetActiveLineColor(kWhite); }
 
 void TForm1::EditorKeyDown(int key, Qt::KeyboardModifiers) {
-  if (key == Qt::Key_Delete) {
+  if (key == Qt::Key_Delete && !Editor->isReadOnly()) {
     Editor->SetModified(true);
     UpdateCommandStates();
   } else if (key == Qt::Key_F1) {
@@ -210,6 +219,7 @@ void TForm1::EditorKeyDown(int key, Qt::KeyboardModifiers) {
 }
 
 void TForm1::EditorKeyPress(char) {
+  if (Editor->isReadOnly()) return;  // the key types nothing
   Editor->SetModified(true);
   UpdateCommandStates();
 }

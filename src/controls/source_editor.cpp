@@ -27,6 +27,7 @@ namespace {
 unsigned long LoadSlack(uint64_t size) { return static_cast<unsigned long>(size / 16 + 65536); }
 
 constexpr size_t kLoadPiece = 1 << 20;
+constexpr unsigned long kMinimumSlack = 65536;
 
 int ScintillaEolMode(BreakStyle style) {
   switch (style) {
@@ -113,25 +114,33 @@ long SourceEditor::Send(unsigned int msg, unsigned long wParam, long lParam) con
   return SendScintilla(msg, wParam, lParam);
 }
 
+BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced) {
+  BreakStyleDetector detector;
+  ReadFilePieces(
+      path, kLoadPiece,
+      [this, roomToGrow, &replaced](uint64_t size) {
+        Send(SCI_CLEARALL);
+        replaced = true;
+        Send(SCI_ALLOCATE, static_cast<unsigned long>(size) + (roomToGrow ? LoadSlack(size) : kMinimumSlack));
+      },
+      [this, &detector](std::string_view piece) {
+        detector.Feed(piece);
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
+      });
+  return detector.Result();
+}
+
 void SourceEditor::LoadFromFile(const std::string& path) {
   Send(SCI_SETUNDOCOLLECTION, 0);
-  Send(SCI_CLEARALL);
-  BreakStyleDetector detector;
+  bool replaced = false;
   try {
-    ReadFilePieces(
-        path, kLoadPiece,
-        [this](uint64_t size) { Send(SCI_ALLOCATE, static_cast<unsigned long>(size) + LoadSlack(size)); },
-        [this, &detector](std::string_view piece) {
-          detector.Feed(piece);
-          SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
-        });
+    breaks_ = ReplaceWithFile(path, true, replaced);
   } catch (...) {
     Send(SCI_CLEARALL);
     Send(SCI_EMPTYUNDOBUFFER);
     Send(SCI_SETUNDOCOLLECTION, 1);
     throw;
   }
-  breaks_ = detector.Result();
   Send(SCI_SETEOLMODE, ScintillaEolMode(breaks_));
   Send(SCI_EMPTYUNDOBUFFER);
   Send(SCI_SETUNDOCOLLECTION, 1);
@@ -140,16 +149,40 @@ void SourceEditor::LoadFromFile(const std::string& path) {
   UpdateLineNumberWidth();
 }
 
-void SourceEditor::ReplaceFromFile(const std::string& path) {
-  const std::string text = ReadWholeFile(path);
+bool SourceEditor::ReplaceFromFile(const std::string& path) {
+  // Compared and taken in pieces: a second copy of a large document, on top
+  // of the two that the undo step keeps, is what a run could least afford.
+  const std::string_view old = Text();
+  bool same = true;
+  size_t at = 0;
+  ReadFilePieces(
+      path, kLoadPiece, [&](uint64_t size) { same = size == old.size(); },
+      [&](std::string_view piece) {
+        same = same && old.substr(at, piece.size()) == piece;
+        at += piece.size();
+      });
+  if (same && at == old.size()) return false;
+
+  // A replacement the program makes goes through even while the user may not type.
+  const bool readOnly = isReadOnly();
+  setReadOnly(false);
+  bool replaced = false;
   Send(SCI_BEGINUNDOACTION);
-  Send(SCI_SETTARGETRANGE, 0, Send(SCI_GETLENGTH));
-  SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(text.size()), text.data());
+  try {
+    // No room to grow: the undo step already holds two copies of the text.
+    breaks_ = ReplaceWithFile(path, false, replaced);
+  } catch (...) {
+    Send(SCI_ENDUNDOACTION);
+    if (replaced) Send(SCI_UNDO);  // the text before, whole
+    setReadOnly(readOnly);
+    throw;
+  }
   Send(SCI_ENDUNDOACTION);
-  breaks_ = DetectBreakStyle(text);
+  setReadOnly(readOnly);
   Send(SCI_SETEOLMODE, ScintillaEolMode(breaks_));
   Send(SCI_GOTOPOS, 0);
   UpdateLineNumberWidth();
+  return true;
 }
 
 void SourceEditor::SaveToFile(const std::string& path) { SaveTextFile(path, Text(), breaks_); }

@@ -32,8 +32,10 @@ class SourceEditor : public QsciScintilla {
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path);
   // Replaces the whole text with the file's bytes as one undo step and takes
-  // its break style; when the file cannot be read the text stays as it was.
-  void ReplaceFromFile(const std::string& path);
+  // its break style, also while the editor is read-only. False, with no undo
+  // step, when the file holds the text there already; when it cannot be read
+  // the text stays as it was.
+  bool ReplaceFromFile(const std::string& path);
   // The break style of the last load; CR LF before any load.
   BreakStyle Breaks() const { return breaks_; }
 
@@ -108,6 +110,10 @@ class SourceEditor : public QsciScintilla {
   void dropEvent(QDropEvent* e) override;
 
  private:
+  // Empties the text and appends the file's bytes in pieces, the buffer grown
+  // once beforehand (with room for later edits when asked); replaced is set
+  // once the old text is gone. Gives the file's break style.
+  BreakStyle ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced);
   long Position(TextPos pos) const;
   TextPos PosAt(long position) const;
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;

@@ -1,4 +1,5 @@
-// Run tidy without a window, for scripts: kempwell --tidy FILE [--output PATH].
+// Run tidy without a window, for scripts:
+// kempwell --tidy FILE [--output PATH] [--timeout SECONDS].
 #pragma once
 
 #include <ostream>
@@ -7,11 +8,19 @@
 
 namespace kw {
 
+// What RunHeadlessTidy returns.
+enum HeadlessExit {
+  kHeadlessCleaned = 0,     // tidy cleaned the document
+  kHeadlessFailed = 1,      // no result: unreadable input, no tidy, a tidy that failed, the time limit, a signal
+  kHeadlessUsage = 2,       // a wrong command line
+  kHeadlessNotCleaned = 3,  // tidy found errors and cleaned nothing; the rows are about the document as it is
+};
+
 // The arguments after the program name, the first being "--tidy". Prints the
 // list rows as LINE<TAB>MESSAGE in display order, then the status text on
-// its own line, and writes the cleaned document to PATH when asked. Returns
-// 0 when tidy ran, 1 when it could not (or left nothing to write to PATH),
-// 2 for a wrong command line; the reason goes to err.
+// its own line, and writes the cleaned document to PATH when there is one.
+// A run still going after SECONDS, or when SIGINT or SIGTERM has been caught
+// (CatchStopSignals), is stopped. Reasons go to err.
 int RunHeadlessTidy(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace kw

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "app/main_window.h"
+#include "common/stop_signals.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
 #include "tidy/diag_list_model.h"
@@ -36,14 +37,26 @@ void TForm1::btRunClick() {
   const TTraceMethodHandle trace = Tracer.TraceMethod("btRunClick");
   DiagModel->Clear();
   OptionsList.clear();
-  std::string startFailure;
+  TidyJob job(ProgramDir, CurrentFileName);
+  // Tidy cleans the text the user sees; with unsaved edits that is not the file.
+  if (Editor->Modified()) job.SetUnsavedText(Editor->Text(), Editor->Breaks());
+  const QString statusBefore = Label1->text();
   {
     BusyPointer busy;
-    TidyJob job(ProgramDir, CurrentFileName);
-    job.OnIdle = [this] { RunnerIdle(); };
+    QElapsedTimer running;
+    running.start();
+    qint64 secondsShown = -1;
+    job.OnIdle = [this, &running, &secondsShown] {
+      const qint64 seconds = running.elapsed() / 1000;
+      if (seconds != secondsShown) {
+        secondsShown = seconds;
+        SetStatusText(QStringLiteral("Running tidy... %1 s (Esc stops)").arg(seconds));
+      }
+      RunnerIdle();
+    };
     job.OnCleaned = [this](const std::string& file) { RunnerFinished(file); };
     job.Report.Tracer = &Tracer;
-    job.Report.OnStatus = [this](const std::string& status) { Label1->setText(QString::fromLatin1(status)); };
+    job.Report.OnStatus = [this](const std::string& status) { SetStatusText(QString::fromLatin1(status)); };
     // Repaint while a long report is cut, without paying for it on every line.
     QElapsedTimer sinceEvents;
     sinceEvents.start();
@@ -56,14 +69,18 @@ void TForm1::btRunClick() {
     const bool recentFilesEnabled = Recentfiles1->isEnabled();
     tidyRun_ = &job;
     Recentfiles1->setEnabled(false);
+    // Nothing typed during the run can be lost under the cleaned text.
+    Editor->setReadOnly(true);
     UpdateCommandStates();
     struct RunOver {
       TForm1& form;
       bool recentFilesEnabled;
       ~RunOver() {
         form.tidyRun_ = nullptr;
+        form.Editor->setReadOnly(false);
         form.Recentfiles1->setEnabled(recentFilesEnabled);
         form.UpdateCommandStates();
+        if (form.endAfterRun_) EndByCaughtSignal();
         if (form.closeAfterRun_) {
           form.closeAfterRun_ = false;
           QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
@@ -72,13 +89,41 @@ void TForm1::btRunClick() {
     } runOver{*this, recentFilesEnabled};
 
     DiagRows rows;
-    job.Execute(OptionsList, rows);
+    try {
+      job.Execute(OptionsList, rows);
+    } catch (...) {
+      SetStatusText(statusBefore);
+      throw;
+    }
     DiagModel->Assign(std::move(rows));
-    if (job.Cancelled()) return;
-    startFailure = job.StartFailure;
-    Editor->SetModified(true);
   }
-  if (!startFailure.empty()) dialogs_->ShowError(this, QString::fromLocal8Bit(startFailure.c_str()));
+  switch (job.Outcome) {
+    case TidyOutcome::Stopped: SetStatusText(QStringLiteral("Stopped")); break;
+    // Nothing was listed: the status stays as it was.
+    case TidyOutcome::NotStarted: SetStatusText(statusBefore); break;
+    case TidyOutcome::NotCleaned:
+    case TidyOutcome::Cleaned: SetStatusText(QString::fromLatin1(job.Status)); break;
+  }
+  if (!job.Failure.empty()) dialogs_->ShowError(this, QString::fromLocal8Bit(job.Failure.c_str()));
+}
+
+void TForm1::StopTidy() {
+  if (tidyRun_) tidyRun_->Cancel();
+}
+
+void TForm1::StopSignalReceived() {
+  if (!TidyRunning()) EndByCaughtSignal();
+  endAfterRun_ = true;
+  StopTidy();
+}
+
+void TForm1::SetStatusText(const QString& text) {
+  Label1->setText(text);
+  // The designed width, or as much as the text needs within the panel.
+  const int width = std::clamp(Label1->fontMetrics().horizontalAdvance(text) + 4, 160,
+                               std::max(160, StatusPanel->width() - 20));
+  Label1->resize(width, Label1->height());
+  Bevel1->resize(width + 17, Bevel1->height());
 }
 
 void TForm1::RunnerIdle() {

@@ -1,12 +1,17 @@
 #include "tidy/tidy_job.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "common/error.h"
 #include "common/paths.h"
+#include "document/file_io.h"
 #include "document/string_list.h"
 #include "tidy/command_line.h"
 #include "tidy/console_runner.h"
@@ -18,17 +23,88 @@ namespace {
 
 constexpr char kErrorFile[] = "errs.txt";
 constexpr char kCleanedFile[] = "~tidied.htm";
+constexpr char kUnsavedFile[] = "~unsaved.htm";
 constexpr char kOptionsFile[] = "params.txt";
+constexpr size_t kInputPiece = size_t{1} << 20;
+// What is kept of tidy's own output streams: its cleaned copy on the second
+// run and whatever a faulty tidy floods them with are read and dropped.
+constexpr size_t kKeptOutput = 64 << 10;
+// A write that failed for want of room leaves tidy's file short while tidy
+// still reports success; such a write leaves next to nothing free behind it.
+constexpr uint64_t kRoomNeeded = uint64_t{1} << 20;
+// tidy's exit status: 0 clean, 1 warnings, 2 errors (and then no cleaned document).
+constexpr int kTidyFoundErrors = 2;
 
 std::string QuotedWorkingFile(const std::string& programDir, const char* name) {
   return QuoteArgument(JoinPath(programDir, name), true);
 }
 
+bool NoRoomLeft(const std::string& folder) {
+  struct statvfs fs;
+  if (::statvfs(folder.c_str(), &fs) != 0) return false;
+  const uint64_t blocks = ::geteuid() == 0 ? fs.f_bfree : fs.f_bavail;
+  return blocks * fs.f_frsize < kRoomNeeded;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A file only the run reads again: written whole or not at all, no need to reach the disk.
+class WorkingFileSink : public ContentSink {
+ public:
+  explicit WorkingFileSink(const std::string& path)
+      : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600)) {
+    if (fd_ < 0) Fail();
+  }
+  ~WorkingFileSink() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  WorkingFileSink(const WorkingFileSink&) = delete;
+  WorkingFileSink& operator=(const WorkingFileSink&) = delete;
+
+  void Write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) Fail();
+      bytes.remove_prefix(static_cast<size_t>(written));
+    }
+  }
+  void Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) Fail();
+  }
+
+ private:
+  [[noreturn]] void Fail() const { throw EKempwellError(CannotCreateFileMessage(path_, errno)); }
+
+  std::string path_;
+  int fd_;
+};
+
 }  // namespace
 
-std::vector<std::string> LoadTidyOptions(const std::string& programDir) {
+struct TidyJob::RunEnd {
+  bool started = false;
+  int exitStatus = -1;  // -1 unless tidy exited normally
+  int signal = 0;       // the signal that ended tidy
+};
+
+std::string DefaultTidyOptionsFor(TextEncoding encoding) {
+  std::string options = DefaultTidyOptions;
+  if (encoding == TextEncoding::Utf8) {
+    const std::string_view latin1 = "--char-encoding latin1";
+    options.replace(options.find(latin1), latin1.size(), "--char-encoding utf8");
+  }
+  return options;
+}
+
+std::vector<std::string> LoadTidyOptions(const std::string& programDir, TextEncoding encoding) {
   const std::string file = JoinPath(programDir, kOptionsFile);
-  if (!PathExists(file)) return {DefaultTidyOptions};
+  if (!PathExists(file)) return {DefaultTidyOptionsFor(encoding)};
   std::vector<std::string> lines = LoadStringList(file);
   if (lines.empty())
     throw EKempwellError("The options file \"" + file + "\" is empty: its first line must hold the tidy options.");
@@ -60,10 +136,33 @@ TidyJob::TidyJob(std::string programDir, std::string document)
 
 TidyJob::~TidyJob() = default;
 
+void TidyJob::SetUnsavedText(std::string_view text, BreakStyle breaks) {
+  unsaved_ = true;
+  unsavedText_ = text;
+  unsavedBreaks_ = breaks;
+}
+
+// Reading the document through once tells a file tidy could not read (gone,
+// a folder, a FIFO) before tidy is asked to, and gives its encoding.
+std::string TidyJob::Input(TextEncoding& encoding) const {
+  EncodingDetector detector;
+  if (unsaved_) {
+    detector.Feed(unsavedText_);
+  } else {
+    ReadFilePieces(document_, kInputPiece, nullptr, [&detector](std::string_view piece) { detector.Feed(piece); });
+  }
+  encoding = detector.Result();
+  return unsaved_ ? JoinPath(programDir_, kUnsavedFile) : document_;
+}
+
 void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
-  optionsList = LoadTidyOptions(programDir_);
+  Outcome = TidyOutcome::Stopped;
+  Status.clear();
+  Failure.clear();
+  const std::string input = Input(Encoding);
+  optionsList = LoadTidyOptions(programDir_, Encoding);
   const std::string& options = optionsList.front();
-  const std::string documentArgument = DocumentArgument(document_);
+  const std::string documentArgument = DocumentArgument(input);
 
   TidyRunLock lock(programDir_);
   while (!lock.TryLock()) {
@@ -77,43 +176,91 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
     ~CleanUp() { job.RemoveWorkingFiles(); }
   } cleanUp{*this};
 
+  if (unsaved_) {
+    WorkingFileSink sink(input);
+    WriteWithBreaks(unsavedText_, unsavedBreaks_, sink);
+    sink.Close();
+  }
   if (::chdir(programDir_.c_str()) != 0)
     throw std::system_error(errno, std::generic_category(), "Cannot change to \"" + programDir_ + "\"");
 
-  RunTidy(FirstTidyCommandLine(programDir_, options, documentArgument), true);
+  const RunEnd first = RunTidy(FirstTidyCommandLine(programDir_, options, documentArgument));
   if (cancelled_) return;
-  RunTidy(SecondTidyCommandLine(programDir_, options), false);
+  if (!first.started) {
+    Outcome = TidyOutcome::NotStarted;
+    return;
+  }
+  std::string reason;
+  if (!CleanedDocumentIsWhole(first, reason)) {
+    Outcome = TidyOutcome::NotCleaned;
+    ReadReport(rows);
+    Status = (Status.empty() ? std::string("Not cleaned: ") : Status + " - not cleaned: ") + reason;
+    if (first.exitStatus != kTidyFoundErrors) Failure = "Tidy's result was not taken: " + reason + ". The document was not changed.";
+    return;
+  }
+
+  const RunEnd second = RunTidy(SecondTidyCommandLine(programDir_, options));
   if (cancelled_) return;
-  ShowTidyErrors(JoinPath(programDir_, kErrorFile), rows, Report);
+  ReadReport(rows);
+  if (!second.started || second.signal != 0 || second.exitStatus < 0 || second.exitStatus > kTidyFoundErrors)
+    Failure = "tidy did not finish checking the cleaned document, so its messages may be incomplete.";
+  Outcome = TidyOutcome::Cleaned;
+  if (OnCleaned) OnCleaned(JoinPath(programDir_, kCleanedFile));
 }
 
-void TidyJob::RunTidy(const std::string& commandLine, bool first) {
+// Only a tidy that ended by itself with a status that promises a cleaned
+// document, and left that document in a regular file with room to spare,
+// has written it whole.
+bool TidyJob::CleanedDocumentIsWhole(const RunEnd& end, std::string& reason) const {
+  if (end.signal != 0) {
+    reason = std::string("tidy ended abnormally (") + ::strsignal(end.signal) + ")";
+  } else if (end.exitStatus == kTidyFoundErrors) {
+    reason = "tidy found errors";
+  } else if (end.exitStatus != 0 && end.exitStatus != 1) {
+    reason = "tidy ended with exit status " + std::to_string(end.exitStatus);
+  } else if (!IsRegularFile(JoinPath(programDir_, kCleanedFile))) {
+    reason = "tidy wrote no cleaned document";
+  } else if (NoRoomLeft(programDir_)) {
+    reason = "the disk of \"" + programDir_ + "\" is full";
+  } else {
+    return true;
+  }
+  return false;
+}
+
+void TidyJob::ReadReport(DiagRows& rows) {
+  ErrorReportHooks hooks = Report;
+  hooks.OnStatus = [this](const std::string& status) {
+    Status = status;
+    if (Report.OnStatus) Report.OnStatus(status);
+  };
+  ShowTidyErrors(JoinPath(programDir_, kErrorFile), rows, hooks);
+}
+
+TidyJob::RunEnd TidyJob::RunTidy(const std::string& commandLine) {
   Runner = std::make_unique<TRedirectedConsole>(commandLine);
   Runner->SearchDir = programDir_;
+  Runner->CollectLimit = kKeptOutput;
   // tidy reports in the user's language; the report is read in English.
   Runner->EnvironmentOverrides = {"LC_ALL=C"};
   if (OnIdle) Runner->OnIdle = [this](TRedirectedConsole&) { OnIdle(); };
-  if (first) {
-    Runner->OnTerminate = [this](TRedirectedConsole&) {
-      const std::string cleaned = JoinPath(programDir_, kCleanedFile);
-      if (!cancelled_ && OnCleaned && PathExists(cleaned)) OnCleaned(cleaned);
-      Runner.reset();
-    };
-  }
-  TRedirectedConsole* runner = Runner.get();
-  runner->Run();
-  // Run does not return into a runner that its OnTerminate released.
-  if (Runner.get() == runner && runner->StartError != 0 && StartFailure.empty())
-    StartFailure = CannotStartTidyMessage(runner->StartError);
+  Runner->Run();
+  RunEnd end;
+  end.started = Runner->StartError == 0;
+  end.exitStatus = Runner->ExitStatus();
+  end.signal = Runner->EndSignal();
+  if (!end.started) Failure = CannotStartTidyMessage(Runner->StartError);
+  Runner.reset();
+  return end;
 }
 
 void TidyJob::Cancel() {
   cancelled_ = true;
-  if (Runner) Runner->Stop();
+  if (Runner) Runner->RequestStop();
 }
 
 void TidyJob::RemoveWorkingFiles() const {
-  for (const char* name : {kErrorFile, kCleanedFile}) ::unlink(JoinPath(programDir_, name).c_str());
+  for (const char* name : {kErrorFile, kCleanedFile, kUnsavedFile}) ::unlink(JoinPath(programDir_, name).c_str());
 }
 
 }  // namespace kw

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/string_list.h"
 #include "support/scoped_env.h"
 #include "support/temp_files.h"
 
@@ -46,11 +47,19 @@ class FakeTidy {
     runs.pop_back();
     return runs;
   }
+  // The process id of each run.
+  std::vector<pid_t> Pids() const {
+    std::vector<pid_t> pids;
+    for (const std::string& line : kw::SplitStringList(TempFolder::Read(work_.File("args.log.pid")))) pids.push_back(std::stoi(line));
+    return pids;
+  }
   // LC_ALL as each run saw it.
   std::string LocaleLog() const { return TempFolder::Read(work_.File("args.log.env")); }
 
   ~FakeTidy() {
-    for (const char* name : {"FAKE_TIDY_ERRS", "FAKE_TIDY_SLEEP", "FAKE_TIDY_NO_OUTPUT"}) ::unsetenv(name);
+    for (const char* name : {"FAKE_TIDY_ERRS", "FAKE_TIDY_SLEEP", "FAKE_TIDY_NO_OUTPUT", "FAKE_TIDY_CRASH",
+                             "FAKE_TIDY_EXIT", "FAKE_TIDY_SAME"})
+      ::unsetenv(name);
   }
 
  private:

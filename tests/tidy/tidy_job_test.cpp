@@ -1,6 +1,8 @@
 // The tidy run without a window: options, command lines, both runs against
 // the stand-in tidy and the real one, the working files and the lock.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <sstream>
@@ -29,19 +31,21 @@ class TidyJobTest : public ::testing::Test {
     std::vector<TTreeData> rows;
     std::string status;
     std::optional<std::string> cleaned;
-    std::string startFailure;
+    TidyOutcome result = TidyOutcome::Stopped;
+    std::string failure;
   };
   Outcome Run(const std::string& document, const std::function<void(TidyJob&)>& prepare = {}) {
     TidyJob job(tidy_.ProgramDir(), document);
     Outcome outcome;
     job.OnCleaned = [&](const std::string& file) { outcome.cleaned = TempFolder::Read(file); };
-    job.Report.OnStatus = [&](const std::string& text) { outcome.status = text; };
     if (prepare) prepare(job);
     std::vector<std::string> options;
     DiagRows rows;
     job.Execute(options, rows);
     outcome.rows = rows.Rows();
-    outcome.startFailure = job.StartFailure;
+    outcome.status = job.Status;
+    outcome.result = job.Outcome;
+    outcome.failure = job.Failure;
     return outcome;
   }
 
@@ -73,7 +77,7 @@ TEST(TidyCommandLines, EveryDocumentNameReachesTidyAsOneLiteralArgument) {
 }
 
 TEST_F(TidyJobTest, OptionsComeFromTheFirstLineOfParamsOrTheDefault) {
-  EXPECT_EQ(LoadTidyOptions(tidy_.ProgramDir()), std::vector<std::string>{DefaultTidyOptions});
+  EXPECT_EQ(LoadTidyOptions(tidy_.ProgramDir(), TextEncoding::Latin1), std::vector<std::string>{DefaultTidyOptions});
   tidy_.ProgramFolder().Write("params.txt", "--indent auto\r\n--ignored yes\r\n");
   const std::string doc = docs_.Write("page.htm", "<p>x");
   Run(doc);
@@ -108,18 +112,59 @@ TEST_F(TidyJobTest, ARunLoadsTheCleanedDocumentListsTheSecondReportAndLeavesNoWo
   EXPECT_EQ(CurrentDirectory(), tidy_.ProgramDir());
 }
 
-TEST_F(TidyJobTest, NoCleanedDocumentLeavesTheTextAloneAndTheSecondRunStillReports) {
-  ::setenv("FAKE_TIDY_NO_OUTPUT", "1", 1);
-  const Outcome outcome = Run(docs_.Write("p.htm", "x"));
-  EXPECT_FALSE(outcome.cleaned);
-  ASSERT_EQ(outcome.rows.size(), 1u);
-  EXPECT_EQ(outcome.status, "0 Warnings");
+// Only a tidy that ended normally with 0 or 1 and wrote its document has
+// cleaned it; otherwise the second run is not made and the rows are the first run's.
+TEST_F(TidyJobTest, ACleanedDocumentIsTakenOnlyWhenTidyPromisesIt) {
+  tidy_.SetReport("Config: unknown option: drop-font-tags\nline 5 column 1 - Error: <xyz> is not recognized!\n"
+                  "Tidy found 0 warnings and 1 error!\n");
+  const struct {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> env;
+    std::string status;
+    bool failure;
+  } cases[] = {
+      {"errors", {{"FAKE_TIDY_NO_OUTPUT", "1"}}, "2 Warnings - not cleaned: tidy found errors", false},
+      {"crash after half the document", {{"FAKE_TIDY_CRASH", "1"}},
+       "2 Warnings - not cleaned: tidy ended abnormally (Segmentation fault)", true},
+      {"no document with status 1", {{"FAKE_TIDY_NO_OUTPUT", "1"}, {"FAKE_TIDY_EXIT", "1"}},
+       "2 Warnings - not cleaned: tidy wrote no cleaned document", true},
+      {"an unknown status", {{"FAKE_TIDY_EXIT", "7"}}, "2 Warnings - not cleaned: tidy ended with exit status 7", true},
+  };
+  const std::string doc = docs_.Write("p.htm", "<p>hello\n<xyz>unknown</xyz>\n");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::unique_ptr<test::ScopedEnv>> env;
+    for (const auto& [name, value] : c.env) env.push_back(std::make_unique<test::ScopedEnv>(name, value));
+    const size_t runsBefore = tidy_.Runs().size();
+    const Outcome outcome = Run(doc);
+    EXPECT_EQ(tidy_.Runs().size(), runsBefore + 1);
+    EXPECT_EQ(outcome.result, TidyOutcome::NotCleaned);
+    EXPECT_FALSE(outcome.cleaned);
+    ASSERT_EQ(outcome.rows.size(), 2u);
+    EXPECT_EQ(outcome.rows[0].Line + "|" + outcome.rows[0].Message, "--| Config: unknown option: drop-font-tags");
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(!outcome.failure.empty(), c.failure) << outcome.failure;
+    for (const char* name : {"errs.txt", "~tidied.htm"}) EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File(name)));
+  }
+}
+
+// Tidy reads the text being edited from a working file; the document's file is not touched.
+TEST_F(TidyJobTest, UnsavedTextIsWhatTidyCleans) {
+  const std::string doc = docs_.Write("p.htm", "<p>on disk");
+  const Outcome outcome = Run(doc, [](TidyJob& job) { job.SetUnsavedText("<p>edited\n<p>x", BreakStyle::CRLF); });
+  EXPECT_EQ(outcome.cleaned, "<!-- tidied -->\n<p>edited\r\n<p>x");
+  EXPECT_EQ(TempFolder::Read(doc), "<p>on disk");
+  const auto runs = tidy_.Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].back(), tidy_.ProgramFolder().File("~unsaved.htm"));
+  EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File("~unsaved.htm")));
 }
 
 TEST_F(TidyJobTest, TidyThatCannotBeStartedIsNamedWithTheReason) {
   test::ScopedEnv noTidy("PATH", "/nonexistent");
   const Outcome outcome = Run(docs_.Write("p.htm", "x"));
-  EXPECT_EQ(outcome.startFailure, "Cannot start \"tidy\". No such file or directory");
+  EXPECT_EQ(outcome.result, TidyOutcome::NotStarted);
+  EXPECT_EQ(outcome.failure, "Cannot start \"tidy\". No such file or directory");
   EXPECT_TRUE(outcome.rows.empty());
   EXPECT_FALSE(outcome.cleaned);
 }
@@ -171,29 +216,75 @@ TEST_F(HeadlessTidyTest, PrintsTheRowsThenTheStatusAndWritesTheCleanedDocument) 
   EXPECT_EQ(TempFolder::Read(docs_.File("out.htm")), "<!-- tidied -->\r\n<p>a\r\n<p>b");
 }
 
-TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithANonZeroExit) {
-  EXPECT_EQ(Headless({"--tidy"}), 2);
-  EXPECT_EQ(Headless({"--tidy", docs_.File("missing.htm")}), 1);
-  EXPECT_NE(err_.str().find("missing.htm"), std::string::npos);
+TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithAnExitStatusOfTheirOwn) {
+  EXPECT_EQ(Headless({"--tidy"}), kHeadlessUsage);
+  EXPECT_EQ(Headless({"--tidy", "a.htm", "--timeout", "soon"}), kHeadlessUsage);
+  for (const std::string& unreadable : {docs_.File("missing.htm"), docs_.Path()}) {
+    EXPECT_EQ(Headless({"--tidy", unreadable}), kHeadlessFailed);
+    EXPECT_EQ(err_.str().rfind("Cannot open file \"" + unreadable + "\"", 0), 0u) << err_.str();
+  }
+  EXPECT_TRUE(tidy_.Runs().empty());
+
+  tidy_.SetReport("line 2 column 1 - Error: bad\n");
   ::setenv("FAKE_TIDY_NO_OUTPUT", "1", 1);
   const std::string doc = docs_.Write("in.htm", "x");
-  EXPECT_EQ(Headless({"--tidy", doc, "--output", docs_.File("out.htm")}), 1);
+  EXPECT_EQ(Headless({"--tidy", doc, "--output", docs_.File("out.htm")}), kHeadlessNotCleaned);
+  EXPECT_EQ(out_.str(), "2\t Error: bad\n1 Warnings - not cleaned: tidy found errors\n");
   EXPECT_FALSE(PathExists(docs_.File("out.htm")));
+  ::unsetenv("FAKE_TIDY_NO_OUTPUT");
+
+  ::setenv("FAKE_TIDY_SLEEP", "30", 1);
+  EXPECT_EQ(Headless({"--tidy", doc, "--timeout", "1"}), kHeadlessFailed);
+  EXPECT_EQ(err_.str(), "tidy did not finish within 1 seconds and was stopped.\n");
+  for (const char* name : {"errs.txt", "~tidied.htm"}) EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File(name)));
+
   test::ScopedEnv noTidy("PATH", "/nonexistent");
-  EXPECT_EQ(Headless({"--tidy", doc}), 1);
+  EXPECT_EQ(Headless({"--tidy", doc}), kHeadlessFailed);
   EXPECT_EQ(err_.str(), "Cannot start \"tidy\". No such file or directory\n");
   EXPECT_EQ(out_.str(), "");
 }
 
-TEST_F(HeadlessTidyTest, TheRealTidyCleansADocumentAndReportsItsLines) {
+// SIGTERM to the program stops tidy and removes the working files before it ends.
+TEST_F(HeadlessTidyTest, AStopSignalLeavesNoTidyAndNoWorkingFiles) {
+  test::ScopedEnv slow("FAKE_TIDY_SLEEP", "30");
+  const std::string doc = docs_.Write("in.htm", "x");
+  const pid_t program = ::fork();
+  if (program == 0) {
+    ::execl(KW_KEMPWELL, KW_KEMPWELL, "--tidy", doc.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  while (tidy_.Pids().empty() && ::waitpid(program, &status, WNOHANG) == 0) ::usleep(1000);
+  ASSERT_FALSE(tidy_.Pids().empty()) << "the program ended before it ran tidy: " << status;
+  ::kill(program, SIGTERM);
+  ASSERT_EQ(::waitpid(program, &status, 0), program);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(::kill(tidy_.Pids().front(), 0), -1);
+  for (const char* name : {"errs.txt", "~tidied.htm"}) EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File(name)));
+}
+
+// The real tidy: a page with errors is listed and left alone, a UTF-8 page
+// keeps its characters, bad options in params.txt are listed.
+TEST_F(HeadlessTidyTest, TheRealTidy) {
   test::ScopedEnv realTidy("PATH", "/usr/local/bin:/usr/bin:/bin");
-  const std::string doc = docs_.Write("bad page.htm", "<html><body>\n<p>one\n<font>two\n</body>");
-  EXPECT_EQ(Headless({"--tidy", doc, "--output", docs_.File("clean.htm")}), 0) << err_.str();
-  const std::string cleaned = TempFolder::Read(docs_.File("clean.htm"));
-  EXPECT_NE(cleaned.find("<?xml"), std::string::npos) << cleaned;
-  EXPECT_EQ(cleaned.find("<font"), std::string::npos) << cleaned;
-  // The second run reports on the cleaned document, which tidy finds clean.
+  const std::string broken = docs_.Write(
+      "broken page.htm",
+      "<html>\n<head><title>t</title></head>\n<body>\n<p>hello\n<xyz>unknown</xyz>\n</body>\n</html>\n");
+  EXPECT_EQ(Headless({"--tidy", broken, "--output", docs_.File("clean.htm")}), kHeadlessNotCleaned) << err_.str();
+  EXPECT_NE(out_.str().find("\n5\t Error: <xyz> is not recognized!\n"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("\n4 Warnings - not cleaned: tidy found errors\n"), std::string::npos) << out_.str();
+
+  const std::string text = "<p>Voil\xC3\xA0 \xE2\x82\xAC caf\xC3\xA9 \xF0\x9F\x98\x80 \xE4\xB8\xAD\xE6\x96\x87</p>";
+  const std::string page = docs_.Write("utf8.htm", "<title>t</title>\n" + text + "\n");
+  EXPECT_EQ(Headless({"--tidy", page, "--output", docs_.File("clean.htm")}), kHeadlessCleaned) << err_.str();
+  EXPECT_NE(TempFolder::Read(docs_.File("clean.htm")).find(text), std::string::npos);
   EXPECT_EQ(out_.str(), "0\tNo warnings or errors were found\n0 Warnings\n");
+
+  tidy_.ProgramFolder().Write("params.txt", "--wrap no --drop-font-tags yes\n");
+  EXPECT_EQ(Headless({"--tidy", page}), kHeadlessCleaned) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "--\t Document: \"no\" is not a file!\n--\t Config: unknown option: drop-font-tags\n"
+            "--\t Document: \"yes\" is not a file!\n3 Warnings\n");
 }
 
 }  // namespace

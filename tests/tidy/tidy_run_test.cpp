@@ -1,6 +1,8 @@
 // Run tidy through the window, with the stand-in tidy first on PATH: the
 // cleaned text as one undo step, the list and its jump, the commands that a
 // run refuses, closing during a run, and the failures the user is told of.
+#include <signal.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -81,13 +83,14 @@ class TidyRunTest : public QObject {
     QVERIFY(::chdir(startDir_.c_str()) == 0);
   }
 
-  void theCleanedFileReplacesTheTextAsOneUndoStep() {
+  void theCleanedTextOfTheEditsReplacesThemAsOneUndoStep() {
     tidy_->SetReport("line 12 column 5 - Warning: twelve\nline 3 column 1 - Warning: three\n");
-    Open("<p>x\r\n<p>y");
-    // Unsaved edits are not seen by tidy, but Undo brings them back.
+    const std::string path = Open("<p>x\r\n<p>y");
+    // Tidy cleans what the user sees; the file stays as it was.
     QTest::keyClicks(&Editor(), "z");
     form_->btRun->click();
-    QCOMPARE(Text(), std::string("<!-- tidied -->\n<p>x\r\n<p>y"));
+    QCOMPARE(Text(), std::string("<!-- tidied -->\nz<p>x\r\n<p>y"));
+    QCOMPARE(TempFolder::Read(path), std::string("<p>x\r\n<p>y"));
     QVERIFY(Editor().Modified());
     QVERIFY(form_->windowTitle().endsWith('*'));
     QCOMPARE(ListRows(), QStringList({"3| Warning: three", "12| Warning: twelve"}));
@@ -101,6 +104,46 @@ class TidyRunTest : public QObject {
     Editor().undo();
     QCOMPARE(Text(), std::string("<p>x\r\n<p>y"));
     QVERIFY(!Editor().Modified());
+  }
+
+  // Tidy found errors and wrote nothing: the first report is listed, the
+  // text and its flag stay. A run that changes nothing sets no flag either.
+  void aRunThatDoesNotChangeTheTextLeavesItAsItWas() {
+    tidy_->SetReport("Config: unknown option: x\nline 5 column 1 - Error: <xyz> is not recognized!\n");
+    ::setenv("FAKE_TIDY_NO_OUTPUT", "1", 1);
+    Open("<p>x");
+    form_->Suorita1->trigger();
+    QCOMPARE(ListRows(), QStringList({"--| Config: unknown option: x", "5| Error: <xyz> is not recognized!"}));
+    QCOMPARE(form_->Label1->text(), QString("2 Warnings - not cleaned: tidy found errors"));
+    QCOMPARE(tidy_->Runs().size(), size_t(1));
+    ::unsetenv("FAKE_TIDY_NO_OUTPUT");
+    ::setenv("FAKE_TIDY_SAME", "1", 1);
+    form_->Suorita1->trigger();
+    QCOMPARE(Text(), std::string("<p>x"));
+    QVERIFY(!Editor().Modified() && !Editor().CanUndo());
+    QVERIFY(dialogs_->errors.empty());
+  }
+
+  // Typing waits for the run; Esc stops it and leaves everything as it was.
+  void escStopsARunAndTypingDuringItIsRefused() {
+    ::setenv("FAKE_TIDY_SLEEP", "30", 1);
+    Open("<p>x");
+    QTest::keyClicks(&Editor(), "z");
+    form_->SetStatusText("before");
+    QTimer::singleShot(300, this, [&] {
+      QVERIFY(form_->Label1->text().startsWith("Running tidy... "));
+      QCOMPARE(form_->btRun->text(), QString("Stop"));
+      QTest::keyClicks(&Editor(), "typed");
+      QTest::keyClick(&Editor(), Qt::Key_Escape);
+    });
+    form_->Suorita1->trigger();
+    QCOMPARE(Text(), std::string("z<p>x"));
+    QVERIFY(Editor().Modified());
+    QCOMPARE(form_->Label1->text(), QString("Stopped"));
+    QCOMPARE(form_->DiagModel->rowCount(), 0);
+    QVERIFY(!WorkingFilesLeft() && !kw::PathExists(tidy_->ProgramFolder().File("~unsaved.htm")));
+    for (const pid_t pid : tidy_->Pids()) QCOMPARE(::kill(pid, 0), -1);
+    QCOMPARE(form_->btRun->text(), QString("&Run tidy"));
   }
 
   void aClickOnARowMovesTheEditorToItsLine() {
@@ -140,7 +183,7 @@ class TidyRunTest : public QObject {
       for (QAction* refused : {form_->FileOpen1, form_->Suorita1, form_->Korvaa1, form_->FileSaveAs1,
                                form_->Sulje1, form_->FileExit1})
         QVERIFY2(!refused->isEnabled(), qPrintable(refused->text()));
-      QVERIFY(!form_->Recentfiles1->isEnabled() && !form_->btRun->isEnabled() && !form_->btExit->isEnabled());
+      QVERIFY(!form_->Recentfiles1->isEnabled() && !form_->btExit->isEnabled());
       QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
       form_->EditorDropFiles({path});
       checked = true;
@@ -169,7 +212,7 @@ class TidyRunTest : public QObject {
     QCOMPARE(Text(), std::string("<p>x"));
     QCOMPARE(form_->DiagModel->rowCount(), 0);
     QCOMPARE(form_->Label1->text(), QString("before"));
-    QVERIFY(Editor().Modified());
+    QVERIFY(!Editor().Modified());
     QVERIFY(form_->Suorita1->isEnabled() && form_->FileOpen1->isEnabled());
   }
 
