@@ -55,7 +55,11 @@ TEST(DocumentEncoding, PiecesGiveWhatTheWholeGivesAndAgreeWithQt) {
         const char32_t ucs4[] = {code};
         text += QString::fromUcs4(ucs4, 1).toUtf8().toStdString();
       } else {
-        text.push_back(static_cast<char>(pick(0x80, 0xFF)));
+        // A lead byte with bytes about the edges of what may follow it.
+        const unsigned char leads[] = {0xC1, 0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5};
+        const unsigned char edges[] = {0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0};
+        text.push_back(static_cast<char>(leads[pick(0, 8)]));
+        for (int more = pick(1, 3); more > 0; --more) text.push_back(static_cast<char>(edges[pick(0, 7)]));
       }
     }
     QStringDecoder qt(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
