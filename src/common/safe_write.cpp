@@ -1,7 +1,9 @@
 #include "common/safe_write.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,20 +64,22 @@ class BufferedFileSink : public ContentSink {
   size_t used_ = 0;
 };
 
-// Owns the temporary file until it has been renamed into place.
-class TemporaryFile {
+class StringSink : public ContentSink {
  public:
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  void Write(std::string_view bytes) override { bytes_.append(bytes); }
+  const std::string& bytes() const { return bytes_; }
 
-  explicit TemporaryFile(std::string pattern) : name_(std::move(pattern)) {
-    fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
-    if (fd_ < 0) ThrowErrno(errno, "mkostemp");
-  }
+ private:
+  std::string bytes_;
+};
 
-  ~TemporaryFile() {
+class FileHandle {
+ public:
+  explicit FileHandle(int fd) : fd_(fd) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
     if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(name_.c_str());
   }
 
   int fd() const { return fd_; }
@@ -87,6 +91,33 @@ class TemporaryFile {
     if (::close(fd) != 0 && errno != EINTR) ThrowErrno(errno, "close");
   }
 
+ private:
+  int fd_;
+};
+
+void SyncFile(int fd) {
+  while (::fsync(fd) != 0) {
+    if (errno != EINTR) ThrowErrno(errno, "fsync");
+  }
+}
+
+// Owns the temporary file until it has been renamed into place.
+class TemporaryFile {
+ public:
+  TemporaryFile(std::string name, int fd) : name_(std::move(name)), file_(fd) {
+    // Tells RemoveStaleSaveFiles, run by another window, that this save is under way.
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  ~TemporaryFile() {
+    if (!committed_) ::unlink(name_.c_str());
+  }
+
+  int fd() const { return file_.fd(); }
+  void Close() { file_.Close(); }
+
   void RenameTo(const std::string& target) {
     if (::rename(name_.c_str(), target.c_str()) != 0) ThrowErrno(errno, "rename");
     committed_ = true;
@@ -94,7 +125,7 @@ class TemporaryFile {
 
  private:
   std::string name_;
-  int fd_ = -1;
+  FileHandle file_;
   bool committed_ = false;
 };
 
@@ -147,12 +178,108 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
+constexpr std::string_view kSaveMark = ".kwsave-";
+constexpr size_t kRandomLength = 6;  // mkostemp's XXXXXX
+
+// Where a target's temporary files go and how their names begin, so that
+// saves and the clean-up after interrupted ones agree.
+struct SaveFiles {
+  std::string folder;
+  std::string prefix;  // '.', the target's name cut to fit, ".kwsave-"
+
+  std::string InFolder(const std::string& name) const {
+    return folder == "/" ? folder + name : folder + "/" + name;
+  }
+};
+
+SaveFiles SaveFilesOf(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  SaveFiles files;
+  if (slash == std::string::npos) {
+    files.folder = ".";
+  } else {
+    files.folder = slash == 0 ? "/" : target.substr(0, slash);
+  }
+  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  constexpr size_t kMaxName = NAME_MAX - 1 - kSaveMark.size() - kRandomLength;
+  if (name.size() > kMaxName) name.resize(kMaxName);
+  files.prefix = "." + name + std::string(kSaveMark);
+  return files;
+}
+
+bool IsSaveFileName(std::string_view name, const std::string& prefix) {
+  if (name.size() != prefix.size() + kRandomLength || name.substr(0, prefix.size()) != prefix) return false;
+  for (const char c : name.substr(prefix.size())) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+  }
+  return true;
+}
+
+void RemoveStale(const SaveFiles& files) {
+  const int folderFd = ::open(files.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return;
+  DIR* dir = ::fdopendir(folderFd);
+  if (dir == nullptr) {
+    ::close(folderFd);
+    return;
+  }
+  const uid_t me = ::geteuid();
+  while (const dirent* entry = ::readdir(dir)) {
+    if (!IsSaveFileName(entry->d_name, files.prefix)) continue;
+    // Never through a link, and never waiting on a FIFO.
+    const int fd = ::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st;
+    // A save under way holds the lock; a killed one has dropped it.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == me &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+// Rewrites the target's own inode, for when a new file must not or cannot
+// take its place.
+void OverwriteInPlace(const std::string& target, const std::function<void(ContentSink&)>& produce) {
+  // Produced whole first, so that a failing producer leaves the file as it was.
+  StringSink content;
+  produce(content);
+  const std::string& bytes = content.bytes();
+  const auto size = static_cast<off_t>(bytes.size());
+
+  // Non-blocking so that a FIFO put in the file's place cannot hang the save.
+  FileHandle file(::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (file.fd() < 0) ThrowErrno(errno, "open");
+  struct stat st;
+  if (::fstat(file.fd(), &st) != 0) ThrowErrno(errno, "fstat");
+  if (!S_ISREG(st.st_mode)) ThrowErrno(EINVAL, "open");
+  const int flags = ::fcntl(file.fd(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) ThrowErrno(errno, "fcntl");
+
+  // Where the file system can reserve room, a full disk fails the save
+  // before the old text is touched.
+  if (size > 0 && ::fallocate(file.fd(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+      (errno == ENOSPC || errno == EDQUOT)) {
+    ThrowErrno(errno, "fallocate");
+  }
+  WriteAll(file.fd(), bytes.data(), bytes.size());
+  while (::ftruncate(file.fd(), size) != 0) {
+    if (errno != EINTR) ThrowErrno(errno, "ftruncate");
+  }
+  SyncFile(file.fd());
+  file.Close();
+}
+
 }  // namespace
 
 void ReplaceFileContent(const std::string& path,
                         const std::function<void(ContentSink&)>& produce) {
   if (path.empty()) ThrowErrno(ENOENT, "open");
   const std::string target = ResolveTarget(path);
+  const SaveFiles files = SaveFilesOf(target);
+  RemoveStale(files);
 
   struct stat old;
   bool exists = ::stat(target.c_str(), &old) == 0;
@@ -162,24 +289,31 @@ void ReplaceFileContent(const std::string& path,
     // Renaming over a device or FIFO would swap the node for a plain file.
     if (!S_ISREG(old.st_mode)) ThrowErrno(EINVAL, "stat");
     if (::access(target.c_str(), W_OK) != 0) ThrowErrno(errno, "access");
+    // Renaming over one name would split the links into two files.
+    if (old.st_nlink > 1) {
+      OverwriteInPlace(target, produce);
+      return;
+    }
   }
 
-  const size_t slash = target.rfind('/');
-  const std::string folderPrefix = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  // Room for the leading '.' and the ".XXXXXX" suffix within one name.
-  constexpr size_t kMaxName = NAME_MAX - 8;
-  if (name.size() > kMaxName) name.resize(kMaxName);
-  TemporaryFile temp(folderPrefix + "." + name + ".XXXXXX");
+  std::string tempName = files.InFolder(files.prefix + std::string(kRandomLength, 'X'));
+  const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+  if (fd < 0) {
+    // A folder the user may not write can still hold a file the user may.
+    if (exists && (errno == EACCES || errno == EPERM)) {
+      OverwriteInPlace(target, produce);
+      return;
+    }
+    ThrowErrno(errno, "mkostemp");
+  }
+  TemporaryFile temp(std::move(tempName), fd);
 
   {
     BufferedFileSink sink(temp.fd());
     produce(sink);
     sink.Flush();
   }
-  while (::fsync(temp.fd()) != 0) {
-    if (errno != EINTR) ThrowErrno(errno, "fsync");
-  }
+  SyncFile(temp.fd());
 
   mode_t mode = 0;
   if (exists) {
@@ -197,10 +331,16 @@ void ReplaceFileContent(const std::string& path,
 
   temp.Close();
   temp.RenameTo(target);
+  SyncFolder(files.folder);
+}
 
-  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-  if (folder.empty()) folder = "/";
-  SyncFolder(folder);
+void RemoveStaleSaveFiles(const std::string& path) {
+  if (path.empty()) return;
+  try {
+    RemoveStale(SaveFilesOf(ResolveTarget(path)));
+  } catch (const std::system_error&) {
+    // Housekeeping only: whatever cannot be removed now goes at the next save.
+  }
 }
 
 }  // namespace kw

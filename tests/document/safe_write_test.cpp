@@ -1,11 +1,16 @@
 #include "common/safe_write.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <system_error>
@@ -21,20 +26,47 @@ using test::TempFolder;
 // The errno that replacing path's content fails with, or 0.
 int Replace(const std::string& path, const std::string& content = "new") {
   try {
-    ReplaceFileContent(path, [&](ContentSink& sink) { sink.Write(content); });
+    ReplaceFileContent(path, [&](ContentSink& sink) {
+      sink.Write(content.substr(0, content.size() / 2));
+      sink.Write(content.substr(content.size() / 2));
+    });
   } catch (const std::system_error& e) {
     return e.code().value();
   }
   return 0;
 }
 
+// As Replace, but in a child process of a user without privileges, since
+// root passes every permission check.
+int ReplaceAsOrdinaryUser(const std::string& path) {
+  constexpr uid_t kNobody = 65534;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+      ::_exit(255);
+    }
+    ::_exit(Replace(path));
+  }
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+ino_t Inode(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_ino;
+}
+
 class SafeWriteTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return tmp_.File(name); }
   // Leftover temporary files show up here.
-  std::set<std::string> Entries() const {
+  std::set<std::string> Entries(const std::string& folder = "") const {
     std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(tmp_.Path())) names.insert(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder.empty() ? tmp_.Path() : folder)) {
+      names.insert(e.path().filename().string());
+    }
     return names;
   }
 
@@ -51,6 +83,13 @@ TEST_F(SafeWriteTest, ModeBitsOfOldFileOrUmaskForNewOne) {
   EXPECT_EQ(TempFolder::Mode(Path("fresh")), 0640u);
 }
 
+TEST_F(SafeWriteTest, PiecesPastTheWriteBufferArriveWhole) {
+  std::string content(300u << 10, ' ');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('a' + i % 26);
+  EXPECT_EQ(Replace(Path("big"), content), 0);
+  EXPECT_EQ(TempFolder::Read(Path("big")), content);
+}
+
 TEST_F(SafeWriteTest, SymbolicLinkStaysAndItsTargetChanges) {
   tmp_.Write("page.htm", "old");
   ASSERT_EQ(::symlink("page.htm", Path("link.htm").c_str()), 0);
@@ -65,13 +104,61 @@ TEST_F(SafeWriteTest, SymbolicLinkStaysAndItsTargetChanges) {
 
 TEST_F(SafeWriteTest, ThrowingProducerLeavesOldFileAndNoTemporary) {
   tmp_.Write("page.htm", "old");
+  tmp_.Write("linked.htm", "old");
+  ASSERT_EQ(::link(Path("linked.htm").c_str(), Path("twin.htm").c_str()), 0);
   const auto produce = [](ContentSink& sink) {
     sink.Write(std::string(1u << 20, 'x'));  // past the write buffer, so the temporary file has data
     throw std::logic_error("producer failed");
   };
-  EXPECT_THROW(ReplaceFileContent(Path("page.htm"), produce), std::logic_error);
-  EXPECT_EQ(TempFolder::Read(Path("page.htm")), "old");
-  EXPECT_EQ(Entries(), std::set<std::string>{"page.htm"});
+  for (const char* name : {"page.htm", "linked.htm"}) {
+    EXPECT_THROW(ReplaceFileContent(Path(name), produce), std::logic_error);
+    EXPECT_EQ(TempFolder::Read(Path(name)), "old") << name;
+  }
+  EXPECT_EQ(Entries(), (std::set<std::string>{"linked.htm", "page.htm", "twin.htm"}));
+}
+
+// Renaming over one name would leave the other name with the old text.
+TEST_F(SafeWriteTest, HardLinksStayOneFile) {
+  tmp_.Write("page.htm", "old and longer");
+  ASSERT_EQ(::link(Path("page.htm").c_str(), Path("twin.htm").c_str()), 0);
+  EXPECT_EQ(Replace(Path("page.htm"), "new"), 0);
+  EXPECT_EQ(TempFolder::Read(Path("twin.htm")), "new");
+  EXPECT_EQ(Inode(Path("page.htm")), Inode(Path("twin.htm")));
+  EXPECT_EQ(Entries(), (std::set<std::string>{"page.htm", "twin.htm"}));
+}
+
+// Only this file's own leftovers go; whatever merely looks like one, and a
+// save under way, stay.
+TEST_F(SafeWriteTest, LeftoversOfInterruptedSavesAreRemoved) {
+  tmp_.Write("page.htm", "old");
+  ASSERT_EQ(::symlink("page.htm", Path("link.htm").c_str()), 0);
+  std::set<std::string> kept = {"page.htm", "link.htm", ".page.htm.kwsave-abc12", ".page.htm.kwsave-abc1234",
+                                ".other.htm.kwsave-abc123", ".link.htm.kwsave-abc123", ".page.htm.kwsave-run123",
+                                ".page.htm.kwsave-:@[`{~"};  // just outside the letters and digits
+  for (const std::string& name : kept) {
+    if (name != "link.htm") tmp_.Write(name, "x");
+  }
+  const int busy = ::open(Path(".page.htm.kwsave-run123").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+  ASSERT_EQ(::mkdir(Path(".page.htm.kwsave-dir123").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink("page.htm", Path(".page.htm.kwsave-lnk123").c_str()), 0);
+  kept.insert({".page.htm.kwsave-dir123", ".page.htm.kwsave-lnk123"});
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(tmp_.Write(".page.htm.kwsave-usr123", "x").c_str(), 65534, 65534), 0);
+    kept.insert(".page.htm.kwsave-usr123");
+  }
+
+  const std::function<void()> cleanUps[] = {
+      [&] { RemoveStaleSaveFiles(Path("link.htm")); },  // as a document is opened
+      [&] { Replace(Path("link.htm")); },
+  };
+  for (const auto& cleanUp : cleanUps) {
+    tmp_.Write(".page.htm.kwsave-09AZaz", "stale");
+    cleanUp();
+    EXPECT_EQ(Entries(), kept);
+  }
+  EXPECT_EQ(TempFolder::Read(Path("page.htm")), "new");
+  ::close(busy);
 }
 
 TEST_F(SafeWriteTest, RefusedTargetsLeaveTheFolderAsItWas) {
@@ -84,12 +171,39 @@ TEST_F(SafeWriteTest, RefusedTargetsLeaveTheFolderAsItWas) {
   EXPECT_EQ(Entries(), (std::set<std::string>{"fifo", "folder"}));
 }
 
-// Renaming needs only the folder's permission, so the file's must be checked.
-TEST_F(SafeWriteTest, ReadOnlyFileIsRefused) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root passes every permission check";
-  ::chmod(tmp_.Write("readonly", "old").c_str(), 0444);
-  EXPECT_EQ(Replace(Path("readonly")), EACCES);
-  EXPECT_EQ(TempFolder::Read(Path("readonly")), "old");
+// A folder the user cannot write still lets a file the user can write be
+// saved (in place); renaming needs only the folder's permission, so the
+// file's must be checked.
+TEST_F(SafeWriteTest, PermissionsOfFileAndFolder) {
+  struct Case {
+    const char* name;
+    bool exists;
+    mode_t fileMode, folderMode;
+    int error;
+  };
+  const Case cases[] = {
+      {"writable file, read-only folder", true, 0644, 0555, 0},
+      {"read-only file, writable folder", true, 0444, 0777, EACCES},
+      {"new file, read-only folder", false, 0, 0555, EACCES},
+  };
+  ASSERT_EQ(::chmod(tmp_.Path().c_str(), 0711), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = Path(c.name);
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string file = folder + "/page.htm";
+    if (c.exists) {
+      ::chmod(tmp_.Write(std::string(c.name) + "/page.htm", "old text").c_str(), c.fileMode);
+      if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+      }
+    }
+    ::chmod(folder.c_str(), c.folderMode);
+    EXPECT_EQ(ReplaceAsOrdinaryUser(file), c.error);
+    EXPECT_EQ(TempFolder::Read(file), !c.exists ? "" : c.error == 0 ? "new" : "old text");
+    EXPECT_EQ(Entries(folder), c.exists ? std::set<std::string>{"page.htm"} : std::set<std::string>{});
+    ::chmod(folder.c_str(), 0755);
+  }
 }
 
 TEST_F(SafeWriteTest, AwkwardNamesAreTakenLiterally) {
