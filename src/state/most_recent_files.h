@@ -11,8 +11,8 @@ inline constexpr uint32_t kDefaultMaxRecentFiles = 4;
 inline constexpr uint32_t kMostRecentFilesLimit = 8;
 inline constexpr char kRecentFilesSection[] = "MRU List";
 
-// Paths, most recent first. Two paths that differ only in letter case
-// (ISO-8859-1) are one entry.
+// Paths, most recent first, each held once. Paths are compared byte for
+// byte: file names are case-sensitive here.
 class RecentFileList {
  public:
   uint32_t MaxFiles() const { return maxFiles_; }
@@ -23,23 +23,29 @@ class RecentFileList {
   const std::vector<std::string>& Files() const { return files_; }
 
   // Puts the path first and trims the list to MaxFiles. False, with the list
-  // untouched, when the path already is first or holds a line break (an INI
-  // value cannot carry one).
+  // untouched, when the path already is first, is empty (an empty slot ends
+  // the stored list) or holds a line break (an INI value cannot carry one).
   bool Add(const std::string& path);
   void MoveToTop(size_t index);
+  // Drops an entry on purpose (its file is gone): it is not taken back from
+  // the file on disk when the list is saved.
   void Remove(size_t index);
   void Clear() { files_.clear(); }
 
   // Keys 1..MaxFiles of the section, up to the first empty one. A missing
   // file leaves the list empty.
   void LoadFromIni(const std::string& fileName);
-  // Writes all MaxFiles keys, empty beyond the list, so a longer old list is
-  // overwritten. Throws EKempwellError when the file cannot be written.
+  // Writes this list followed by the entries on disk that it lacks (another
+  // instance's, in their stored order), MaxFiles keys in all, empty beyond
+  // the entries so a longer old list is overwritten. A path with a blank at
+  // either end, or with a double quote at both, is written in double quotes.
+  // Throws EKempwellError when the file cannot be written.
   void SaveToIni(const std::string& fileName) const;
 
  private:
   uint32_t maxFiles_ = kDefaultMaxRecentFiles;
   std::vector<std::string> files_;
+  std::vector<std::string> removed_;
 };
 
 // The file the list lives in: iniFile itself when it names a folder; the
