@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <vector>
 
 #include "app/ini_file.h"
 #include "app/program_dir.h"
@@ -11,9 +12,21 @@ namespace kw {
 
 namespace {
 
-QSize PrimaryScreenSize() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().size() : QSize();
+// The primary screen first, as the clamp falls back to the first.
+std::vector<TWindowBounds> AvailableScreens() {
+  std::vector<TWindowBounds> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    screens.push_back({r.x(), r.y(), r.width(), r.height()});
+  }
+  return screens;
+}
+
+// Zero until the window manager has framed the window, which it may not have yet.
+FrameMargins FrameOf(const QWidget& window) {
+  const QRect framed = window.frameGeometry(), inner = window.geometry();
+  return {inner.left() - framed.left(), inner.top() - framed.top(), framed.right() - inner.right(),
+          framed.bottom() - inner.bottom()};
 }
 
 TWindowState StateOf(const QWidget& window) {
@@ -26,7 +39,7 @@ TWindowState StateOf(const QWidget& window) {
 }  // namespace
 
 TFormPosSave::TFormPosSave(QWidget* owner, TNotifyEvent& ownerOnDestroy)
-    : QObject(owner), ScreenSize(PrimaryScreenSize), owner_(owner), ownerOnDestroy_(ownerOnDestroy) {}
+    : QObject(owner), owner_(owner), ownerOnDestroy_(ownerOnDestroy) {}
 
 std::string TFormPosSave::DefaultNameKey() { return kw::DefaultNameKey(ExecutablePath()); }
 
@@ -75,10 +88,11 @@ void TFormPosSave::ApplyPosition(TWindowState windowState, int32_t Left, int32_t
   // Clamped before a state is set, because moving a maximized window makes
   // it normal again; the size limits may have changed what was asked for,
   // so it is what the window has that is clamped.
-  const QSize screen = ScreenSize();
   const TWindowBounds now{owner_->x(), owner_->y(), owner_->width(), owner_->height()};
-  const TWindowBounds kept = ClampToScreen(now, screen.width(), screen.height());
-  if (kept != now) owner_->move(kept.Left, kept.Top);
+  const TWindowBounds kept = ClampToScreens(now, FrameOf(*owner_), AvailableScreens());
+  // Should the minimum size hold it larger, its title bar is on the screen all the same.
+  if (kept.Width != now.Width || kept.Height != now.Height) owner_->resize(kept.Width, kept.Height);
+  if (kept.Left != now.Left || kept.Top != now.Top) owner_->move(kept.Left, kept.Top);
   if (state == TWindowState::wsMinimized) owner_->setWindowState(Qt::WindowMinimized);
   if (state == TWindowState::wsMaximized) owner_->setWindowState(Qt::WindowMaximized);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-#include <QSize>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,8 +35,6 @@ class TFormPosSave : public QObject {
   TOnReadIniEvent OnReadIni;
   // Raised with the values taken from the window, before they are written; may change them.
   TOnWriteIniEvent OnWriteIni;
-  // The primary screen's size by default.
-  std::function<QSize()> ScreenSize;
 
   // End of the owner's construction: reads and applies the stored position,
   // then puts OwnerDestroyed in place of the owner's destroy handler.

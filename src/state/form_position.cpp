@@ -66,12 +66,30 @@ TWindowState AppliedState(TWindowState stored) {
 
 bool HasStoredBounds(const TFormPosition& p) { return (p.Left & p.Top & p.Width & p.Height) != -1; }
 
-TWindowBounds ClampToScreen(TWindowBounds window, int32_t screenWidth, int32_t screenHeight) {
+TWindowBounds ClampToScreens(TWindowBounds window, FrameMargins frame,
+                             const std::vector<TWindowBounds>& availableScreens) {
+  if (availableScreens.empty()) return window;
   // In 64 bits: stored values may be anything a user typed into the file.
-  if (int64_t{window.Left} + window.Width > screenWidth)
-    window.Left = static_cast<int32_t>(std::clamp<int64_t>(int64_t{screenWidth} - window.Width, INT32_MIN, INT32_MAX));
-  if (int64_t{window.Top} + window.Height > screenHeight)
-    window.Top = static_cast<int32_t>(std::clamp<int64_t>(int64_t{screenHeight} - window.Height, INT32_MIN, INT32_MAX));
+  const int64_t frameWidth = int64_t{frame.Left} + frame.Right, frameHeight = int64_t{frame.Top} + frame.Bottom;
+  const auto overlap = [](int64_t start, int64_t length, int64_t screenStart, int64_t screenLength) {
+    return std::max<int64_t>(0, std::min(start + length, screenStart + screenLength) - std::max(start, screenStart));
+  };
+  const TWindowBounds* screen = &availableScreens.front();
+  int64_t largest = 0;
+  for (const TWindowBounds& s : availableScreens) {
+    const int64_t area = overlap(window.Left, window.Width + frameWidth, s.Left, s.Width) *
+                         overlap(window.Top, window.Height + frameHeight, s.Top, s.Height);
+    if (area > largest) largest = area, screen = &s;
+  }
+  // Shrinks, then moves the far edge in, then the near one, so the near one wins.
+  const auto fit = [](int32_t& start, int32_t& length, int64_t frameLength, int64_t screenStart, int64_t screenLength) {
+    if (length + frameLength > screenLength)
+      length = static_cast<int32_t>(std::max<int64_t>(0, screenLength - frameLength));
+    const int64_t farthest = screenStart + screenLength - (length + frameLength);
+    start = static_cast<int32_t>(std::max(std::min<int64_t>(start, farthest), screenStart));
+  };
+  fit(window.Left, window.Width, frameWidth, screen->Left, screen->Width);
+  fit(window.Top, window.Height, frameHeight, screen->Top, screen->Height);
   return window;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kw {
 
@@ -31,6 +32,14 @@ struct TWindowBounds {
   bool operator==(const TWindowBounds&) const = default;
 };
 
+// What the window manager adds around a window's client area.
+struct FrameMargins {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+};
+
 // A value that is not a number reads as its default.
 TFormPosition ReadFormPosition(const IniFile& ini, std::string_view section);
 // Keys Left, Top, Width, Height, WindowState, in that order. Throws the INI
@@ -41,9 +50,14 @@ void WriteFormPosition(IniFile& ini, std::string_view section, const TFormPositi
 TWindowState AppliedState(TWindowState stored);
 // False only when all four bounds are -1: the window keeps its designed bounds.
 bool HasStoredBounds(const TFormPosition& position);
-// Moves the window left until its right edge meets the screen's, then up
-// until its bottom edge does. Edges beyond the left or top are left alone.
-TWindowBounds ClampToScreen(TWindowBounds window, int32_t screenWidth, int32_t screenHeight);
+// Keeps the title bar where the user can reach it. Left and Top are the
+// framed window's corner, as a window is moved; Width and Height its client
+// area. On the screen holding the largest part of the framed window (none: the
+// first, the primary) the window shrinks until it fits with its frame, then
+// moves inside; should it still not fit, its left and top edges win. A window
+// that fits comes back as it was, as does any window when there are no screens.
+TWindowBounds ClampToScreens(TWindowBounds window, FrameMargins frame,
+                             const std::vector<TWindowBounds>& availableScreens);
 
 // The executable's file name without its folder, its extension replaced by ".ini".
 std::string DefaultNameKey(const std::string& executablePath);

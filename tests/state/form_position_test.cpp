@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <tuple>
+#include <vector>
 
 #include "app/ini_file.h"
 #include "support/scoped_env.h"
@@ -15,18 +16,29 @@ namespace {
 using test::ScopedEnv;
 using test::TempFolder;
 
-TEST(FormPositionTest, ClampKeepsTheRightAndBottomEdgesOnTheScreen) {
-  // On a 1024 x 768 screen.
-  const std::tuple<const char*, TWindowBounds, TWindowBounds> cases[] = {
-      {"touching both edges stays", {424, 368, 600, 400}, {424, 368, 600, 400}},
-      {"one past the right edge", {425, 20, 600, 400}, {424, 20, 600, 400}},
-      {"past the bottom only", {10, 500, 600, 400}, {10, 368, 600, 400}},
-      {"wider than the screen gets a negative left", {0, 0, 1100, 400}, {-76, 0, 1100, 400}},
-      {"beyond the left and top is not moved", {-300, -200, 600, 400}, {-300, -200, 600, 400}},
-      {"sums beyond 32 bits", {INT_MAX, INT_MAX, INT_MAX, 1}, {1024 - INT_MAX, 767, INT_MAX, 1}},
+TEST(FormPositionTest, TheFramedWindowIsClampedIntoTheScreenHoldingMostOfIt) {
+  using Screens = std::vector<TWindowBounds>;
+  const Screens none, one{{0, 0, 1024, 768}}, panelOnTop{{0, 30, 1024, 738}},
+      two{{0, 0, 1024, 768}, {1024, 0, 1280, 1024}};
+  const FrameMargins bare, titled{2, 20, 2, 2};
+  const std::tuple<const char*, const Screens&, FrameMargins, TWindowBounds, TWindowBounds> cases[] = {
+      {"fits: exactly where it was", one, titled, {100, 50, 600, 400}, {100, 50, 600, 400}},
+      {"touching both edges but for its frame", one, titled, {424, 368, 600, 400}, {420, 346, 600, 400}},
+      {"one past the right edge", one, bare, {425, 20, 600, 400}, {424, 20, 600, 400}},
+      {"past the bottom only", one, bare, {10, 500, 600, 400}, {10, 368, 600, 400}},
+      {"beyond the left and top", one, bare, {-300, -200, 600, 400}, {0, 0, 600, 400}},
+      {"under a panel", panelOnTop, bare, {10, 0, 600, 400}, {10, 30, 600, 400}},
+      {"wider than the screen, taller only framed", one, titled, {-50, 40, 1100, 760}, {0, 0, 1020, 746}},
+      {"on the second screen it stays", two, titled, {1500, 600, 800, 400}, {1500, 600, 800, 400}},
+      {"a screen on the left gone", one, bare, {-1500, 100, 800, 400}, {0, 100, 800, 400}},
+      {"mostly on the second screen", two, bare, {900, 900, 400, 300}, {1024, 724, 400, 300}},
+      {"the frame tips it onto the second screen", two, titled, {826, 100, 396, 300}, {1024, 100, 396, 300}},
+      {"below the second screen, on none: the primary", two, bare, {1500, 5000, 400, 300}, {624, 468, 400, 300}},
+      {"no screens at all: as it was", none, bare, {-300, -200, 600, 400}, {-300, -200, 600, 400}},
+      {"sums beyond 32 bits", one, bare, {INT_MAX, INT_MAX, INT_MAX, 1}, {0, 767, 1024, 1}},
   };
-  for (const auto& [name, window, want] : cases) {
-    const TWindowBounds got = ClampToScreen(window, 1024, 768);
+  for (const auto& [name, screens, frame, window, want] : cases) {
+    const TWindowBounds got = ClampToScreens(window, frame, screens);
     EXPECT_EQ(got, want) << name << ": " << got.Left << "," << got.Top << " " << got.Width << "x" << got.Height;
   }
 }
