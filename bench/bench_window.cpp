@@ -18,9 +18,9 @@ bool g_failed = false;
 // dialogs are cancelled.
 class SilentDialogs : public kw::UserDialogs {
  public:
-  bool Confirm(QWidget*, const QString& text) override {
+  kw::SaveAnswer AskToSave(QWidget*, const QString& text) override {
     std::cerr << "question answered No: " << text.toStdString() << "\n";
-    return false;
+    return kw::SaveAnswer::No;
   }
   void Inform(QWidget*, const QString& text) override { std::cerr << "message: " << text.toStdString() << "\n"; }
   void ShowError(QWidget*, const QString& text) override {

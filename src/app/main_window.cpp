@@ -92,14 +92,10 @@ void TForm1::FormCreate(const std::optional<std::string>& commandLineDocument) {
     if (PathExists(ignoreFile)) IgnoreList = LoadStringList(ignoreFile);
     LoadSettings();
     if (commandLineDocument) {
-      CurrentFileName = ExpandLongPath(*commandLineDocument);
-      if (CurrentFileName.empty()) {
-        // Name the file the user asked for, not the empty path it expands to.
-        DiagModel->Clear();
-        Editor->Clear();
-        throw EKempwellError(CannotOpenFileMessage(*commandLineDocument, ENOENT));
-      }
-      OpenDocument(CurrentFileName);
+      const std::string document = ExpandLongPath(*commandLineDocument);
+      // Name the file the user asked for, not the empty path it expands to.
+      if (document.empty()) throw EKempwellError(CannotOpenFileMessage(*commandLineDocument, ENOENT));
+      OpenDocument(document);
     }
   });
 }
@@ -139,14 +135,10 @@ void TForm1::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm1::FormClose() {
-  if (const char* question = UnsavedChangesQuestion(UnsavedPrompt::WindowClose, Editor->Modified(), Editor->LineCount()))
-    if (dialogs_->Confirm(this, QString::fromLatin1(question))) Editor->SaveToFile(CurrentFileName);
-  // Without a document folder there is no stray cleaned document to remove,
-  // and nothing of ours lies at the root.
-  std::vector<std::string> leftovers = {BrowserCopyPath()};
-  if (!DocumentDir.empty()) leftovers.push_back(JoinPath(DocumentDir, "~tidied.htm"));
-  for (const std::string& leftover : leftovers)
-    if (PathExists(leftover)) unlink(leftover.c_str());
+  if (!AskAboutUnsavedText(UnsavedPrompt::WindowClose)) return false;
+  // Only the copies this session wrote for the browser go; a file of the
+  // same name that the user keeps there is not ours.
+  browserCopies_.RemoveAll();
   OptionsList.clear();
   IgnoreList.clear();
   // The settings are not worth keeping the window open for: the error is

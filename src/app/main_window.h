@@ -11,6 +11,7 @@
 
 #include "app/shortcut_router.h"
 #include "app/user_dialogs.h"
+#include "document/browser_copies.h"
 #include "document/unsaved_prompts.h"
 #include "highlight/html_highlighter.h"
 #include "search/edit_search.h"
@@ -98,7 +99,8 @@ class TForm1 : public QMainWindow {
   void ApplyEditorRule();
   // Shows the document, or the unsaved editor text, in the desktop's viewer.
   void Avaaselaimessa1Click();
-  // Where View in browser writes unsaved text, and the window's close removes it.
+  // Where View in browser writes unsaved text when that name is free; the
+  // window's close removes what it wrote.
   std::string BrowserCopyPath() const;
   void Ohjelmatiedot1Click();
 
@@ -192,7 +194,7 @@ class TForm1 : public QMainWindow {
   void ConnectEditor();
   QAction* NewAction(const QString& text, int icon, const QKeySequence& keys = {});
   void FormShow();
-  // False when the close must not go on (a save that was asked for failed).
+  // False when the close must not go on (cancelled, or a save that was asked for failed).
   bool FormClose();
   // Asks the unsaved-changes question of the operation and carries out a
   // Yes; false when the operation must stop (the save dialog was cancelled).
@@ -202,6 +204,7 @@ class TForm1 : public QMainWindow {
 
   std::unique_ptr<UserDialogs> dialogs_;
   ShortcutRouter router_;
+  BrowserCopies browserCopies_;
   // The run in progress, while btRunClick is on the stack.
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.

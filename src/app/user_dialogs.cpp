@@ -22,12 +22,16 @@ namespace {
 
 class DesktopDialogs : public UserDialogs {
  public:
-  bool Confirm(QWidget* parent, const QString& text) override {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+  SaveAnswer AskToSave(QWidget* parent, const QString& text) override {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
     box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+      case QMessageBox::Yes: return SaveAnswer::Yes;
+      case QMessageBox::No: return SaveAnswer::No;
+      default: return SaveAnswer::Cancel;
+    }
   }
 
   void Inform(QWidget* parent, const QString& text) override {
@@ -55,7 +59,6 @@ class DesktopDialogs : public UserDialogs {
     QFileDialog& dialog = Dialog(saveDialog_, parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     return Run(dialog, startFolder);
   }
 

@@ -17,13 +17,17 @@ class TTextSearchDialog;
 
 inline constexpr char kApplicationTitle[] = "Kempwell 2";
 
+// The answers to a question about unsaved text.
+enum class SaveAnswer { Yes, No, Cancel };
+
 class UserDialogs {
  public:
   virtual ~UserDialogs() = default;
 
   // A confirmation box titled "Confirm" with a question icon and the buttons
-  // "&Yes" (default) and "&No"; true only for Yes.
-  virtual bool Confirm(QWidget* parent, const QString& text) = 0;
+  // "&Yes" (default), "&No" and "Cancel". Esc and the title bar's close
+  // button cancel: closing the box must never throw the text away.
+  virtual SaveAnswer AskToSave(QWidget* parent, const QString& text) = 0;
   // A plain message box titled with the application title and an OK button.
   virtual void Inform(QWidget* parent, const QString& text) = 0;
   // The standard error box: a critical message titled with the application title.
@@ -31,7 +35,8 @@ class UserDialogs {
   // The open dialog with the HTML filter; nullopt when cancelled. File names
   // are bytes as the file system holds them.
   virtual std::optional<std::string> AskOpenFileName(QWidget* parent, const std::string& startFolder) = 0;
-  // The save dialog: no filter, no added extension, no overwrite question.
+  // The save dialog: no filter, no added extension; an existing file is
+  // replaced only after the toolkit's own question.
   virtual std::optional<std::string> AskSaveFileName(QWidget* parent, const std::string& startFolder) = 0;
   // The search dialog, shown modally; true when it closed with OK. Shown for
   // real unless overridden, as is the sound below.

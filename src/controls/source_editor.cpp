@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QUrl>
 
+#include "common/local_file_url.h"
 #include "controls/editor_accessible.h"
 #include "controls/smart_keys.h"
 #include "controls/word_at.h"
@@ -42,7 +42,7 @@ std::vector<std::string> LocalFiles(const QMimeData* mime) {
   std::vector<std::string> files;
   if (!mime || !mime->hasUrls()) return files;
   for (const QUrl& url : mime->urls())
-    if (url.isLocalFile()) files.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    if (url.isLocalFile()) files.push_back(LocalFilePath(url));
   return files;
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "common/paths.h"
+#include "common/safe_write.h"
 #include "controls/source_editor.h"
 #include "state/recent_files_sink.h"
 #include "tidy/diag_list_model.h"
@@ -12,20 +13,36 @@
 namespace kw {
 
 bool TForm1::AskAboutUnsavedText(UnsavedPrompt prompt) {
-  const char* question = UnsavedChangesQuestion(prompt, Editor->Modified(), Editor->LineCount());
-  if (!question || !dialogs_->Confirm(this, QString::fromLatin1(question))) return true;
-  if (YesAnswer(prompt) == UnsavedAnswer::SaveInPlace) {
+  const bool nothingToLose = Editor->LineCount() == 0 && CurrentFileName.empty();
+  const char* question = UnsavedChangesQuestion(prompt, Editor->Modified(), nothingToLose);
+  if (!question) return true;
+  switch (dialogs_->AskToSave(this, QString::fromLatin1(question))) {
+    case SaveAnswer::No: return true;
+    case SaveAnswer::Cancel: return false;
+    case SaveAnswer::Yes: break;
+  }
+  if (YesAnswer(prompt) == UnsavedAnswer::SaveInPlace && !CurrentFileName.empty()) {
     Editor->SaveToFile(CurrentFileName);
     return true;
   }
-  // The user asked to keep the text: cancelling the save dialog keeps it too.
+  // Text that has no file yet goes through Save as; cancelling it keeps the text.
   return FileSaveAs1Execute();
 }
 
 void TForm1::OpenDocument(const std::string& fileName) {
   DiagModel->Clear();
   Editor->Clear();
-  Editor->LoadFromFile(fileName);
+  try {
+    Editor->LoadFromFile(fileName);
+  } catch (...) {
+    // The text asked about is gone and the file was never read: no name
+    // stays that a Save could write the few typed bytes to.
+    CurrentFileName.clear();
+    Editor->SetModified(false);
+    UpdateCommandStates();
+    throw;
+  }
+  RemoveStaleSaveFiles(fileName);
   DocumentDir = FolderPart(fileName);
   CurrentFileName = fileName;
   setWindowTitle(CaptionFor(fileName));
@@ -39,15 +56,14 @@ void TForm1::FileOpen1Execute() {
   if (!AskAboutUnsavedText(UnsavedPrompt::Open)) return;
   const std::optional<std::string> chosen = dialogs_->AskOpenFileName(this, DocumentDir);
   if (!chosen) return;
-  CurrentFileName = *chosen;
-  DocumentDir = FolderPart(*chosen);
-  Editor->Clear();
-  OpenDocument(CurrentFileName);
-  Editor->SetModified(false);
-  UpdateCommandStates();
+  OpenDocument(*chosen);
 }
 
 void TForm1::Korvaa1Click() {
+  if (CurrentFileName.empty()) {
+    FileSaveAs1Execute();
+    return;
+  }
   Editor->SaveToFile(CurrentFileName);
   Editor->SetModified(false);
   UpdateCommandStates();
@@ -74,17 +90,12 @@ void TForm1::Sulje1Click() {
 
 void TForm1::EditorDropFiles(const std::vector<std::string>& files) {
   if (files.empty() || TidyRunning() || !AskAboutUnsavedText(UnsavedPrompt::Drop)) return;
-  CurrentFileName = files.front();
-  Editor->Clear();
-  OpenDocument(CurrentFileName);
+  OpenDocument(files.front());
 }
 
 void TForm1::MruMenuClick(const std::string& fileName) {
   if (TidyRunning() || !AskAboutUnsavedText(UnsavedPrompt::RecentFile)) return;
-  CurrentFileName = fileName;
-  DocumentDir = FolderPart(fileName);
-  Editor->Clear();
-  OpenDocument(CurrentFileName);
+  OpenDocument(fileName);
 }
 
 void TForm1::MruFileNotExist(const std::string&) {

@@ -104,6 +104,26 @@ std::string ReadWholeFile(const std::string& path) {
   return text;
 }
 
+void WriteTextToDescriptor(int fd, const std::string& path, std::string_view text, BreakStyle style) {
+  class DescriptorSink : public ContentSink {
+   public:
+    DescriptorSink(int fd, const std::string& path) : fd_(fd), path_(path) {}
+    void Write(std::string_view bytes) override {
+      while (!bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) throw EKempwellError(CannotCreateFileMessage(path_, written < 0 ? errno : ENOSPC));
+        bytes.remove_prefix(static_cast<size_t>(written));
+      }
+    }
+
+   private:
+    int fd_;
+    const std::string& path_;
+  } sink(fd, path);
+  WriteWithBreaks(text, style, sink);
+}
+
 void SaveTextFile(const std::string& path, std::string_view text, BreakStyle style) {
   try {
     ReplaceFileContent(path, [&](ContentSink& sink) { WriteWithBreaks(text, style, sink); });

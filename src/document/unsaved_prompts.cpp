@@ -2,17 +2,14 @@
 
 namespace kw {
 
-const char* UnsavedChangesQuestion(UnsavedPrompt prompt, bool modified, int lineCount) {
-  if (!modified) return nullptr;
+const char* UnsavedChangesQuestion(UnsavedPrompt prompt, bool modified, bool nothingToLose) {
+  if (!modified || nothingToLose) return nullptr;
   switch (prompt) {
-    case UnsavedPrompt::Open:
-      return lineCount >= 1 ? "The file has been modified, do you want to save it?" : nullptr;
-    case UnsavedPrompt::Close:
-      return "The file has been modified, do you want to save before closing?";
+    case UnsavedPrompt::Open: return "The file has been modified, do you want to save it?";
+    case UnsavedPrompt::Close: return "The file has been modified, do you want to save before closing?";
     case UnsavedPrompt::Drop:
     case UnsavedPrompt::RecentFile:
-    case UnsavedPrompt::WindowClose:
-      return lineCount >= 1 ? "The file has been modified, do you want to save?" : nullptr;
+    case UnsavedPrompt::WindowClose: return "The file has been modified, do you want to save?";
   }
   return nullptr;
 }

@@ -11,9 +11,10 @@ enum class UnsavedAnswer {
   SaveInPlace,   // the text written to the current file name at once
 };
 
-// The question for the operation, or nullptr when none is asked: every prompt
-// needs the modified flag, and all but Close need at least one line.
-const char* UnsavedChangesQuestion(UnsavedPrompt prompt, bool modified, int lineCount);
+// The question for the operation, or nullptr when none is asked: only
+// modified text is asked about, also text the user emptied, unless there is
+// nothing to lose (no text and no file behind it).
+const char* UnsavedChangesQuestion(UnsavedPrompt prompt, bool modified, bool nothingToLose);
 
 UnsavedAnswer YesAnswer(UnsavedPrompt prompt);
 

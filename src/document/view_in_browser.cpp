@@ -1,12 +1,9 @@
 // The main window's View in browser command: the document, or a copy of the
 // unsaved editor text, opened in the desktop's viewer for HTML.
-#include <QFile>
-#include <QUrl>
-
 #include "app/main_window.h"
+#include "common/local_file_url.h"
 #include "common/paths.h"
 #include "controls/source_editor.h"
-#include "document/file_io.h"
 
 namespace kw {
 
@@ -18,12 +15,9 @@ std::string TForm1::BrowserCopyPath() const {
 
 void TForm1::Avaaselaimessa1Click() {
   std::string target = CurrentFileName;
-  if (Editor->Modified()) {
-    target = BrowserCopyPath();
-    SaveTextFile(target, Editor->Text(), Editor->Breaks());
-  }
-  // A URL, not a command line: the path reaches the viewer as one argument.
-  dialogs_->OpenInDesktop(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(target))));
+  if (Editor->Modified()) target = browserCopies_.Write(FolderPart(BrowserCopyPath()), Editor->Text(), Editor->Breaks());
+  // A URL, not a command line: the path reaches the viewer as one argument, byte for byte.
+  dialogs_->OpenInDesktop(LocalFileUrl(target));
 }
 
 }  // namespace kw

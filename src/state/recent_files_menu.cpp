@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QFile>
 #include <QMessageBox>
 #include <algorithm>
 #include <exception>
@@ -104,7 +105,7 @@ void TMostRecentFiles::RebuildMenu() {
     insertAt(p++, separator);
   }
   for (size_t i = 0; i < files.size(); ++i) {
-    QAction* entry = NewEntry(QString::fromLatin1(RecentFileCaption(i, files[i], showFullPath_)));
+    QAction* entry = NewEntry(QFile::decodeName(QByteArray::fromStdString(RecentFileCaption(i, files[i], showFullPath_))));
     connect(entry, &QAction::triggered, this, [this, entry] { MenuItemClick(entry); });
     insertAt(p++, entry);
   }
@@ -147,7 +148,7 @@ void TMostRecentFiles::ReportMissingFile(QAction* sender, const std::string& fil
   }
   auto* window = qobject_cast<QWidget*>(parent());
   QMessageBox::information(window ? window->window() : nullptr, QString::fromLatin1(kApplicationTitle),
-                           QString::fromLatin1("The file ...\n\"" + fileName + "\"\nno longer exists."));
+                           QFile::decodeName(QByteArray::fromStdString("The file ...\n\"" + fileName + "\"\nno longer exists.")));
 }
 
 }  // namespace kw

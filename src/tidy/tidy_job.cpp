@@ -46,44 +46,16 @@ bool NoRoomLeft(const std::string& folder) {
   return blocks * fs.f_frsize < kRoomNeeded;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return a == b || (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+                    sa.st_ino == sb.st_ino);
+}
+
 bool IsRegularFile(const std::string& path) {
   struct stat st;
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
-
-// A file only the run reads again: written whole or not at all, no need to reach the disk.
-class WorkingFileSink : public ContentSink {
- public:
-  explicit WorkingFileSink(const std::string& path)
-      : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600)) {
-    if (fd_ < 0) Fail();
-  }
-  ~WorkingFileSink() override {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  WorkingFileSink(const WorkingFileSink&) = delete;
-  WorkingFileSink& operator=(const WorkingFileSink&) = delete;
-
-  void Write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-      if (written < 0 && errno == EINTR) continue;
-      if (written < 0) Fail();
-      bytes.remove_prefix(static_cast<size_t>(written));
-    }
-  }
-  void Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) Fail();
-  }
-
- private:
-  [[noreturn]] void Fail() const { throw EKempwellError(CannotCreateFileMessage(path_, errno)); }
-
-  std::string path_;
-  int fd_;
-};
 
 }  // namespace
 
@@ -159,6 +131,12 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   Outcome = TidyOutcome::Stopped;
   Status.clear();
   Failure.clear();
+  // The run writes and removes these: a document by one of their names would go with them.
+  for (const char* name : {kErrorFile, kCleanedFile, kUnsavedFile}) {
+    if (SameFile(AbsolutePath(document_), JoinPath(programDir_, name)))
+      throw EKempwellError("\"" + document_ + "\" is one of the files tidy's run works with in \"" + programDir_ +
+                           "\". Save the document under another name to tidy it.");
+  }
   const std::string input = Input(Encoding);
   optionsList = LoadTidyOptions(programDir_, Encoding);
   const std::string& options = optionsList.front();
@@ -176,11 +154,7 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
     ~CleanUp() { job.RemoveWorkingFiles(); }
   } cleanUp{*this};
 
-  if (unsaved_) {
-    WorkingFileSink sink(input);
-    WriteWithBreaks(unsavedText_, unsavedBreaks_, sink);
-    sink.Close();
-  }
+  if (unsaved_) WriteWorkingFile(input);
   if (::chdir(programDir_.c_str()) != 0)
     throw std::system_error(errno, std::generic_category(), "Cannot change to \"" + programDir_ + "\"");
 
@@ -252,6 +226,19 @@ TidyJob::RunEnd TidyJob::RunTidy(const std::string& commandLine) {
   if (!end.started) Failure = CannotStartTidyMessage(Runner->StartError);
   Runner.reset();
   return end;
+}
+
+// Only the run reads it again: written whole or not at all, with no need to reach the disk.
+void TidyJob::WriteWorkingFile(const std::string& path) const {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) throw EKempwellError(CannotCreateFileMessage(path, errno));
+  try {
+    WriteTextToDescriptor(fd, path, unsavedText_, unsavedBreaks_);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (::close(fd) != 0) throw EKempwellError(CannotCreateFileMessage(path, errno));
 }
 
 void TidyJob::Cancel() {

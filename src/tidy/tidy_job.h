@@ -100,6 +100,7 @@ class TidyJob {
   std::string Input(TextEncoding& encoding) const;
   bool CleanedDocumentIsWhole(const RunEnd& end, std::string& reason) const;
   void ReadReport(DiagRows& rows);
+  void WriteWorkingFile(const std::string& path) const;
   void RemoveWorkingFiles() const;
 
   std::string programDir_;

@@ -1,5 +1,8 @@
 // The main window driven through real keys, clicks and menus, with its
 // questions and dialogs answered by a script.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -9,6 +12,8 @@
 #include <QDir>
 #include <QTest>
 #include <QToolButton>
+#include <fstream>
+#include <functional>
 
 #include "app/ini_file.h"
 #include "app/main_window.h"
@@ -120,10 +125,10 @@ class MainWindowTest : public QObject {
     QVERIFY(form_->Korvaa1->isEnabled() && form_->FileSaveAs1->isEnabled() && form_->btSave->isEnabled());
     QVERIFY(!form_->Suorita1->isEnabled() && !form_->Sulje1->isEnabled());
     QCOMPARE(Caption(), QString(kPrefix) + "*");
-    // Save has no file name to write to: the error names the empty path.
+    // Save has no file name to write to: it asks for one.
     Key(Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(dialogs_->errors.size(), size_t(1));
-    QCOMPARE(dialogs_->errors[0], QString("Cannot create file \"\". No such file or directory"));
+    QCOMPARE(dialogs_->saveFolders.size(), size_t(1));
+    QVERIFY(dialogs_->errors.empty());
     QVERIFY(Editor().Modified());
   }
 
@@ -236,7 +241,7 @@ class MainWindowTest : public QObject {
     OpenSample();
     QTest::keyClicks(&Editor(), "x");
     const std::string second = docs_->Write("second.htm", "second");
-    dialogs_->confirmAnswers = {false};
+    dialogs_->confirmAnswers = {kw::SaveAnswer::No};
     dialogs_->openAnswers = {second};
     Key(Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(dialogs_->confirms, std::vector<QString>{"The file has been modified, do you want to save it?"});
@@ -247,7 +252,7 @@ class MainWindowTest : public QObject {
   void cancellingTheSaveAfterYesKeepsTheText() {
     OpenSample();
     QTest::keyClicks(&Editor(), "keep");
-    dialogs_->confirmAnswers = {true, true};
+    dialogs_->confirmAnswers = {kw::SaveAnswer::Yes, kw::SaveAnswer::Yes};
     Key(Qt::Key_O, Qt::ControlModifier);  // Yes, then the save dialog is cancelled
     QVERIFY(dialogs_->openFolders.empty());
     form_->Sulje1->trigger();
@@ -260,7 +265,7 @@ class MainWindowTest : public QObject {
     OpenSample();
     QTest::keyClicks(&Editor(), "x");
     const std::string target = docs_->File("saved.htm");
-    dialogs_->confirmAnswers = {true};
+    dialogs_->confirmAnswers = {kw::SaveAnswer::Yes};
     dialogs_->saveAnswers = {target};
     Key(Qt::Key_F4, Qt::ControlModifier);
     QCOMPARE(TempFolder::Read(target), "x<p>one</p>\r\n<p>two</p>"s);
@@ -273,7 +278,7 @@ class MainWindowTest : public QObject {
     const std::string first = OpenSample("first");
     QTest::keyClicks(&Editor(), "edited ");
     const std::string a = docs_->Write("a.htm", "A"), b = docs_->Write("b.htm", "B");
-    dialogs_->confirmAnswers = {true};
+    dialogs_->confirmAnswers = {kw::SaveAnswer::Yes};
     form_->EditorDropFiles({a, b, docs_->File("c.htm")});
     QCOMPARE(TempFolder::Read(first), std::string("edited first"));
     QCOMPARE(form_->CurrentFileName, a);
@@ -283,12 +288,77 @@ class MainWindowTest : public QObject {
   void windowCloseQuestion() {
     Start();
     QTest::keyClicks(&Editor(), "typed");
-    dialogs_->confirmAnswers = {true};
-    QVERIFY(!form_->close());  // Yes with no file name: the write fails and the window stays
-    QVERIFY(dialogs_->errors.back().startsWith("Cannot create file \"\""));
-    dialogs_->confirmAnswers = {false};
+    // Yes with no file name asks for one; cancelling that keeps the window.
+    dialogs_->confirmAnswers = {kw::SaveAnswer::Yes, kw::SaveAnswer::No};
+    QVERIFY(!form_->close());
+    QCOMPARE(dialogs_->saveFolders.size(), size_t(1));
+    QVERIFY(dialogs_->errors.empty());
     QVERIFY(form_->close());
     QCOMPARE(dialogs_->confirms.size(), size_t(2));
+  }
+
+  // Cancel, Esc or the box's close button: the operation stops and the text stays.
+  void cancellingTheQuestionKeepsTheText() {
+    const std::string path = OpenSample("kept");
+    QTest::keyClicks(&Editor(), "typed ");
+    const std::string other = docs_->Write("other.htm", "other");
+    mru_.added.clear();
+    const std::vector<std::function<void()>> operations = {
+        [&] { form_->FileOpen1->trigger(); }, [&] { form_->Sulje1->trigger(); },
+        [&] { form_->EditorDropFiles({other}); }, [&] { form_->MruMenuClick(other); },
+        [&] { QVERIFY(!form_->close()); }};
+    for (const auto& operation : operations) {
+      dialogs_->confirmAnswers = {kw::SaveAnswer::Cancel};
+      operation();
+      QCOMPARE(std::string(Editor().Text()), "typed kept"s);
+      QCOMPARE(form_->CurrentFileName, path);
+      QVERIFY(Editor().Modified());
+    }
+    QCOMPARE(dialogs_->confirms.size(), operations.size());
+    QVERIFY(dialogs_->openFolders.empty() && mru_.added.empty());
+    QCOMPARE(TempFolder::Read(path), "kept"s);
+  }
+
+  // Text the user deleted entirely is as much a change as any other.
+  void anEmptiedDocumentIsAskedAbout() {
+    const std::string path = OpenSample("all of it");
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_Delete);
+    dialogs_->confirmAnswers = {kw::SaveAnswer::Yes};
+    form_->EditorDropFiles({docs_->Write("other.htm", "other")});
+    QCOMPARE(dialogs_->confirms.size(), size_t(1));
+    QCOMPARE(TempFolder::Read(path), ""s);
+    QCOMPARE(std::string(Editor().Text()), "other"s);
+  }
+
+  // A file that could not be read leaves no name behind that Save could write
+  // the few typed bytes over, whichever way it was opened.
+  void aFailedOpenLeavesNoNameToSaveOver() {
+    const std::string big = docs_->File("too large.htm");
+    {
+      std::ofstream(big, std::ios::binary).put('x');
+      QVERIFY(::truncate(big.c_str(), off_t{2} << 30) == 0);
+    }
+    const std::vector<std::function<void()>> routes = {
+        [&] { Start(big); },
+        [&] {
+          dialogs_->openAnswers = {big};
+          form_->FileOpen1->trigger();
+        },
+        // As the window's drop and menu events call them.
+        [&] { form_->Guarded([&] { form_->EditorDropFiles({big}); }); },
+        [&] { form_->Guarded([&] { form_->MruMenuClick(big); }); }};
+    for (const auto& route : routes) {
+      form_.reset();
+      OpenSample();
+      route();
+      QVERIFY(dialogs_->errors.size() == 1 && dialogs_->errors[0].contains("too large.htm"));
+      QVERIFY(form_->CurrentFileName.empty());
+      QCOMPARE(Caption(), QString(kPrefix));
+      QTest::keyClicks(&Editor(), "abc");
+      Key(Qt::Key_S, Qt::ControlModifier);  // asks for a name, which the script refuses
+      QCOMPARE(::lseek(::open(big.c_str(), O_RDONLY), 0, SEEK_END), off_t{2} << 30);
+    }
   }
 
   void deleteInAnEmptyEditorMarksItModifiedWithoutLines() {
@@ -300,15 +370,19 @@ class MainWindowTest : public QObject {
     QVERIFY(dialogs_->confirms.empty());
   }
 
-  void closingRemovesTheBrowserCopyOfTheDocumentsFolderOnly() {
+  // Files by the working files' names that the user keeps beside the document
+  // are not the program's: they stay, and the browser copy takes another name.
+  void closingRemovesOnlyTheBrowserCopiesItWrote() {
     OpenSample();
-    TempFolder elsewhere;
-    const std::string ours = docs_->Write("~modified.htm", "copy"), stray = docs_->Write("~tidied.htm", "t");
-    const std::string theirs = elsewhere.Write("~modified.htm", "copy");
+    const std::string users = docs_->Write("~modified.htm", "mine"), stray = docs_->Write("~tidied.htm", "t");
+    QTest::keyClicks(&Editor(), "x");
+    form_->Avaaselaimessa1->trigger();
+    const std::string copy = docs_->File("~modified-2.htm");
+    QCOMPARE(TempFolder::Read(copy), "x<p>one</p>\r\n<p>two</p>"s);
+    dialogs_->confirmAnswers = {kw::SaveAnswer::No};
     form_->btExit->click();
-    QVERIFY(!form_->isVisible() && dialogs_->confirms.empty());
-    QVERIFY(!kw::test::TempFolder::Read(theirs).empty());
-    QVERIFY(TempFolder::Read(ours).empty() && TempFolder::Read(stray).empty());
+    QVERIFY(!form_->isVisible());
+    QVERIFY(TempFolder::Read(users) == "mine" && TempFolder::Read(stray) == "t" && !kw::PathExists(copy));
   }
 
   // Typed text saved under a name has no document folder: its browser copy

@@ -160,7 +160,8 @@ class SourceEditorTest : public QObject {
     std::vector<std::string> dropped;
     editor.OnDropFiles = [&](SourceEditor&, const std::vector<std::string>& files) { dropped = files; };
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile("/tmp/a b.htm"), QUrl::fromLocalFile("/tmp/c.htm")});
+    // A file manager sends a name that is not UTF-8 percent-encoded, byte for byte.
+    files.setUrls({QUrl::fromLocalFile("/tmp/a b.htm"), QUrl::fromEncoded("file:///tmp/caf%E9.htm")});
     auto drop = [&](QMimeData& mime) {
       QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
       QApplication::sendEvent(editor.viewport(), &enter);
@@ -168,7 +169,7 @@ class SourceEditorTest : public QObject {
       QApplication::sendEvent(editor.viewport(), &event);
     };
     drop(files);
-    QCOMPARE(dropped, (std::vector<std::string>{"/tmp/a b.htm", "/tmp/c.htm"}));
+    QCOMPARE(dropped, (std::vector<std::string>{"/tmp/a b.htm", "/tmp/caf\xE9.htm"}));
     dropped.clear();
     QMimeData text;
     text.setText("dragged text");

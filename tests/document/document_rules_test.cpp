@@ -15,7 +15,7 @@ struct PromptCase {
   const char* name;
   UnsavedPrompt prompt;
   bool modified;
-  int lines;
+  bool nothingToLose;
   const char* question;  // nullptr: nothing is asked
 };
 
@@ -23,8 +23,7 @@ class UnsavedPromptTest : public testing::TestWithParam<PromptCase> {};
 
 TEST_P(UnsavedPromptTest, AsksTheRightQuestion) {
   const PromptCase& c = GetParam();
-  const char* asked = kw::UnsavedChangesQuestion(c.prompt, c.modified, c.lines);
-  EXPECT_STREQ(asked, c.question);
+  EXPECT_STREQ(kw::UnsavedChangesQuestion(c.prompt, c.modified, c.nothingToLose), c.question);
 }
 
 constexpr char kSaveIt[] = "The file has been modified, do you want to save it?";
@@ -33,16 +32,12 @@ constexpr char kBeforeClosing[] = "The file has been modified, do you want to sa
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UnsavedPromptTest,
-    testing::Values(PromptCase{"OpenModified", UnsavedPrompt::Open, true, 1, kSaveIt},
-                    PromptCase{"OpenUnmodified", UnsavedPrompt::Open, false, 5, nullptr},
-                    PromptCase{"OpenWithoutLines", UnsavedPrompt::Open, true, 0, nullptr},
-                    PromptCase{"CloseIgnoresTheLineCount", UnsavedPrompt::Close, true, 0, kBeforeClosing},
-                    PromptCase{"CloseUnmodified", UnsavedPrompt::Close, false, 3, nullptr},
-                    PromptCase{"Drop", UnsavedPrompt::Drop, true, 2, kSave},
-                    PromptCase{"DropWithoutLines", UnsavedPrompt::Drop, true, 0, nullptr},
-                    PromptCase{"RecentFile", UnsavedPrompt::RecentFile, true, 1, kSave},
-                    PromptCase{"WindowClose", UnsavedPrompt::WindowClose, true, 1, kSave},
-                    PromptCase{"WindowCloseWithoutLines", UnsavedPrompt::WindowClose, true, 0, nullptr}),
+    testing::Values(PromptCase{"OpenModified", UnsavedPrompt::Open, true, false, kSaveIt},
+                    PromptCase{"OpenUnmodified", UnsavedPrompt::Open, false, false, nullptr},
+                    PromptCase{"Close", UnsavedPrompt::Close, true, false, kBeforeClosing},
+                    PromptCase{"DropOfAnEmptiedDocument", UnsavedPrompt::Drop, true, false, kSave},
+                    PromptCase{"RecentFile", UnsavedPrompt::RecentFile, true, false, kSave},
+                    PromptCase{"WindowCloseWithNothingToLose", UnsavedPrompt::WindowClose, true, true, nullptr}),
     [](const testing::TestParamInfo<PromptCase>& info) { return info.param.name; });
 
 TEST(UnsavedPromptTest, OnlyOpenAndCloseUseTheSaveDialog) {

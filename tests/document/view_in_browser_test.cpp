@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <QAction>
-#include <QFile>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
 
 #include "app/main_window.h"
+#include "common/local_file_url.h"
 #include "common/paths.h"
 #include "controls/source_editor.h"
 #include "support/scripted_dialogs.h"
@@ -21,7 +21,11 @@ using kw::test::TempFolder;
 
 namespace {
 
-QUrl LocalUrl(const std::string& path) { return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))); }
+std::vector<std::string> Paths(const std::vector<QUrl>& urls) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : urls) paths.push_back(kw::LocalFilePath(url));
+  return paths;
+}
 
 QByteArray Bytes(const std::string& s) { return QByteArray::fromStdString(s); }
 
@@ -112,12 +116,13 @@ class ViewInBrowserTest : public QObject {
     TypeAtEnd("!");
     View();
     const std::string copyPath = programDir_->File("~modified.htm");
-    QCOMPARE(dialogs_->desktopOpens, std::vector<QUrl>{LocalUrl(copyPath)});
+    QCOMPARE(Paths(dialogs_->desktopOpens), std::vector<std::string>{copyPath});
     QCOMPARE(Bytes(TempFolder::Read(copyPath)), QByteArray("typed!"));
   }
 
   // Unmodified, the file itself; either way handed over as a URL, never as a
-  // command line, so no character in the path is special.
+  // command line, so no character in the path is special, and its bytes stay
+  // as they are, UTF-8 or not.
   void shellCharactersReachTheDesktopAsOnePath_data() {
     QTest::addColumn<bool>("modified");
     QTest::newRow("the file") << false;
@@ -125,7 +130,7 @@ class ViewInBrowserTest : public QObject {
   }
   void shellCharactersReachTheDesktopAsOnePath() {
     QFETCH(bool, modified);
-    const std::string folder = docs_->File("my docs & more; $(touch pwned) `id`");
+    const std::string folder = docs_->File("my docs & more; $(touch pwned) `id` caf\xE9");
     QVERIFY(::mkdir(folder.c_str(), 0700) == 0);
     const std::string path = folder + "/a b&c;$(rm -rf x) 'q' \"d\" #1 %20?.htm";
     docs_->Write(path.substr(docs_->Path().size() + 1), "<p>x</p>");
@@ -135,9 +140,22 @@ class ViewInBrowserTest : public QObject {
     form_->btWebBrowser->click();
     form_->Avaaselaimessa1->trigger();
     const std::string target = modified ? folder + "/~modified.htm" : path;
-    QCOMPARE(dialogs_->desktopOpens, std::vector<QUrl>(3, LocalUrl(target)));
-    QCOMPARE(dialogs_->desktopOpens[0].toLocalFile(), QString::fromStdString(target));
+    QCOMPARE(Paths(dialogs_->desktopOpens), std::vector<std::string>(3, target));
     QCOMPARE(kw::PathExists(folder + "/~modified.htm"), modified);
+  }
+
+  // The copy never replaces the document, nor writes through a link someone
+  // planted by its name.
+  void theCopyTakesAFreeNameBesideTheDocument() {
+    const std::string victim = docs_->Write("victim.txt", "keep");
+    QVERIFY(::symlink(victim.c_str(), docs_->File("~modified-2.htm").c_str()) == 0);
+    const std::string path = docs_->Write("~modified.htm", "<p>doc</p>");
+    Start(path);
+    TypeAtEnd("X");
+    View();
+    QCOMPARE(Paths(dialogs_->desktopOpens), std::vector<std::string>{docs_->File("~modified-3.htm")});
+    QCOMPARE(TempFolder::Read(docs_->File("~modified-3.htm")), std::string("<p>doc</p>X"));
+    QVERIFY(TempFolder::Read(path) == "<p>doc</p>" && TempFolder::Read(victim) == "keep");
   }
 };
 

@@ -17,9 +17,9 @@ namespace kw::test {
 
 class ScriptedDialogs : public UserDialogs {
  public:
-  bool Confirm(QWidget*, const QString& text) override {
+  SaveAnswer AskToSave(QWidget*, const QString& text) override {
     confirms.push_back(text);
-    return Next(confirmAnswers, false);
+    return Next(confirmAnswers, SaveAnswer::No);
   }
   void Inform(QWidget*, const QString& text) override {
     infos.push_back(text);
@@ -67,7 +67,7 @@ class ScriptedDialogs : public UserDialogs {
   }
 
   // Answers, taken in order; when a queue runs dry: No, and cancel.
-  std::deque<bool> confirmAnswers;
+  std::deque<SaveAnswer> confirmAnswers;
   std::deque<std::optional<std::string>> openAnswers;
   std::deque<std::optional<std::string>> saveAnswers;
   // Each fills the controls of one search dialog and closes it; a dialog

@@ -98,6 +98,23 @@ TEST_F(TidyJobTest, AnEmptyParamsFileStopsTheRunBeforeTidyAndNamesTheFile) {
   EXPECT_TRUE(tidy_.Runs().empty());
 }
 
+// The run writes and removes its working files: a document by one of those
+// names (or a link to one) is refused before anything is touched.
+TEST_F(TidyJobTest, ADocumentThatIsAWorkingFileIsRefused) {
+  for (const std::string name : {"errs.txt", "~tidied.htm", "~unsaved.htm"}) {
+    const std::string document = tidy_.ProgramFolder().Write(name, "mine");
+    const std::string link = docs_.File("link to " + name);
+    ASSERT_EQ(::symlink(document.c_str(), link.c_str()), 0);
+    for (const std::string& path : {document, link}) {
+      const std::string message = test::ThrownText<EKempwellError>([&] { Run(path); });
+      EXPECT_NE(message.find("Save the document under another name"), std::string::npos) << message;
+    }
+    EXPECT_EQ(TempFolder::Read(document), "mine");
+    ::unlink(document.c_str());
+  }
+  EXPECT_TRUE(tidy_.Runs().empty());
+}
+
 TEST_F(TidyJobTest, ARunLoadsTheCleanedDocumentListsTheSecondReportAndLeavesNoWorkingFiles) {
   tidy_.SetReport("line 12 column 5 - Warning: b\nline 3 column 1 - Warning: a\nline 12 column 9 - Warning: b\n");
   // Stale files of an earlier failed run are not taken for this run's.

@@ -177,7 +177,7 @@ class TidyRunTest : public QObject {
     ::setenv("FAKE_TIDY_SLEEP", "30", 1);
     const std::string path = Open("<p>x");
     QTest::keyClicks(&Editor(), "z");
-    dialogs_->confirmAnswers = {false};  // the close's question about the unsaved text
+    dialogs_->confirmAnswers = {kw::SaveAnswer::No};  // the close's question about the unsaved text
     bool checked = false;
     QTimer::singleShot(300, this, [&] {
       for (QAction* refused : {form_->FileOpen1, form_->Suorita1, form_->Korvaa1, form_->FileSaveAs1,
