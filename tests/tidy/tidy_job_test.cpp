@@ -91,13 +91,6 @@ TEST_F(TidyJobTest, OptionsComeFromTheFirstLineOfParamsOrTheDefault) {
   EXPECT_EQ(tidy_.LocaleLog(), "C\nC\n");
 }
 
-TEST_F(TidyJobTest, AnEmptyParamsFileStopsTheRunBeforeTidyAndNamesTheFile) {
-  tidy_.ProgramFolder().Write("params.txt", "");
-  const std::string message = test::ThrownText<EKempwellError>([&] { Run(docs_.Write("p.htm", "x")); });
-  EXPECT_NE(message.find(JoinPath(tidy_.ProgramDir(), "params.txt")), std::string::npos) << message;
-  EXPECT_TRUE(tidy_.Runs().empty());
-}
-
 // The run writes and removes its working files: a document by one of those
 // names (or a link to one) is refused before anything is touched.
 TEST_F(TidyJobTest, ADocumentThatIsAWorkingFileIsRefused) {
@@ -177,15 +170,6 @@ TEST_F(TidyJobTest, UnsavedTextIsWhatTidyCleans) {
   EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File("~unsaved.htm")));
 }
 
-TEST_F(TidyJobTest, TidyThatCannotBeStartedIsNamedWithTheReason) {
-  test::ScopedEnv noTidy("PATH", "/nonexistent");
-  const Outcome outcome = Run(docs_.Write("p.htm", "x"));
-  EXPECT_EQ(outcome.result, TidyOutcome::NotStarted);
-  EXPECT_EQ(outcome.failure, "Cannot start \"tidy\". No such file or directory");
-  EXPECT_TRUE(outcome.rows.empty());
-  EXPECT_FALSE(outcome.cleaned);
-}
-
 TEST_F(TidyJobTest, ARunWaitsWhileAnotherInstanceHoldsTheProgramFolder) {
   auto other = std::make_unique<TidyRunLock>(tidy_.ProgramDir());
   ASSERT_TRUE(other->TryLock());
@@ -200,17 +184,6 @@ TEST_F(TidyJobTest, ARunWaitsWhileAnotherInstanceHoldsTheProgramFolder) {
   });
   EXPECT_EQ(waits, 3);
   EXPECT_EQ(tidy_.Runs().size(), 2u);
-}
-
-TEST_F(TidyJobTest, ACancelledRunStopsTidyKeepsTheTextAndCleansUp) {
-  ::setenv("FAKE_TIDY_SLEEP", "30", 1);
-  const Outcome outcome = Run(docs_.Write("p.htm", "x"), [](TidyJob& job) {
-    job.OnIdle = [&job] { job.Cancel(); };
-  });
-  EXPECT_FALSE(outcome.cleaned);
-  EXPECT_TRUE(outcome.rows.empty());
-  EXPECT_EQ(tidy_.Runs().size(), 1u);
-  for (const char* name : {"errs.txt", "~tidied.htm"}) EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File(name)));
 }
 
 class HeadlessTidyTest : public TidyJobTest {
