@@ -55,13 +55,7 @@ std::string BrowserCopies::Write(const std::string& folder, std::string_view tex
       continue;
     }
     if (!known) copies_.push_back(Copy{path, st.st_dev, st.st_ino});
-    try {
-      WriteTextToDescriptor(fd, path, text, breaks);
-    } catch (...) {
-      ::close(fd);
-      throw;
-    }
-    if (::close(fd) != 0) throw EKempwellError(CannotCreateFileMessage(path, errno));
+    WriteTextAndClose(fd, path, text, breaks);
     return path;
   }
   throw EKempwellError(CannotCreateFileMessage(JoinPath(folder, CopyName(1)), lastError));

@@ -104,7 +104,7 @@ std::string ReadWholeFile(const std::string& path) {
   return text;
 }
 
-void WriteTextToDescriptor(int fd, const std::string& path, std::string_view text, BreakStyle style) {
+void WriteTextAndClose(int fd, const std::string& path, std::string_view text, BreakStyle style) {
   class DescriptorSink : public ContentSink {
    public:
     DescriptorSink(int fd, const std::string& path) : fd_(fd), path_(path) {}
@@ -121,7 +121,13 @@ void WriteTextToDescriptor(int fd, const std::string& path, std::string_view tex
     int fd_;
     const std::string& path_;
   } sink(fd, path);
-  WriteWithBreaks(text, style, sink);
+  try {
+    WriteWithBreaks(text, style, sink);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (::close(fd) != 0) throw EKempwellError(CannotCreateFileMessage(path, errno));
 }
 
 void SaveTextFile(const std::string& path, std::string_view text, BreakStyle style) {

@@ -30,10 +30,11 @@ void ReadFilePieces(const std::string& path, size_t pieceSize,
 // The whole file as one string; the same errors as ReadFilePieces.
 std::string ReadWholeFile(const std::string& path);
 
-// Writes text with its breaks in the given style to an open descriptor, for
-// files that need no crash-safe replacement. Throws EKempwellError with
-// CannotCreateFileMessage(path, ...) when a write fails.
-void WriteTextToDescriptor(int fd, const std::string& path, std::string_view text, BreakStyle style);
+// Writes text with its breaks in the given style to an open descriptor and
+// closes it, for files that need no crash-safe replacement. Throws
+// EKempwellError with CannotCreateFileMessage(path, ...) when a write or the
+// close fails; the descriptor is closed either way.
+void WriteTextAndClose(int fd, const std::string& path, std::string_view text, BreakStyle style);
 
 // Saves text to path in the document text format (breaks in the given style,
 // nothing added after the last line) through ReplaceFileContent, so that a

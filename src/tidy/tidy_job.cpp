@@ -232,13 +232,7 @@ TidyJob::RunEnd TidyJob::RunTidy(const std::string& commandLine) {
 void TidyJob::WriteWorkingFile(const std::string& path) const {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) throw EKempwellError(CannotCreateFileMessage(path, errno));
-  try {
-    WriteTextToDescriptor(fd, path, unsavedText_, unsavedBreaks_);
-  } catch (...) {
-    ::close(fd);
-    throw;
-  }
-  if (::close(fd) != 0) throw EKempwellError(CannotCreateFileMessage(path, errno));
+  WriteTextAndClose(fd, path, unsavedText_, unsavedBreaks_);
 }
 
 void TidyJob::Cancel() {
