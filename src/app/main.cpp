@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "app/main_window.h"
 #include "common/stop_signals.h"
@@ -22,8 +23,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("kempwell"));
 
   kw::TForm1 form;
-  QSocketNotifier stopSignal(kw::StopSignalDescriptor(), QSocketNotifier::Read);
-  QObject::connect(&stopSignal, &QSocketNotifier::activated, &form, [&form] { form.StopSignalReceived(); });
+  std::unique_ptr<QSocketNotifier> stopSignal;
+  if (kw::StopSignalDescriptor() >= 0) {
+    stopSignal = std::make_unique<QSocketNotifier>(kw::StopSignalDescriptor(), QSocketNotifier::Read);
+    QObject::connect(stopSignal.get(), &QSocketNotifier::activated, &form, [&form] { form.StopSignalReceived(); });
+  }
   // Qt has taken its own options out of argv; the first argument left is the
   // document, kept as the bytes the file system knows it by.
   std::optional<std::string> document;
