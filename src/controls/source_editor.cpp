@@ -50,7 +50,7 @@ std::vector<std::string> LocalFiles(const QMimeData* mime) {
 
 SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
   InstallEditorAccessibility();
-  setUtf8(false);  // every byte is one ISO-8859-1 character
+  setUtf8(true);
 
   // Insert and delete notifications make the toolkit convert and count the
   // text from the start of the document on every keystroke; nothing here
@@ -114,7 +114,8 @@ long SourceEditor::Send(unsigned int msg, unsigned long wParam, long lParam) con
   return SendScintilla(msg, wParam, lParam);
 }
 
-BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced) {
+BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced,
+                                         EncodingDetector* encoding) {
   BreakStyleDetector detector;
   ReadFilePieces(
       path, kLoadPiece,
@@ -123,8 +124,9 @@ BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGro
         replaced = true;
         Send(SCI_ALLOCATE, static_cast<unsigned long>(size) + (roomToGrow ? LoadSlack(size) : kMinimumSlack));
       },
-      [this, &detector](std::string_view piece) {
+      [this, &detector, encoding](std::string_view piece) {
         detector.Feed(piece);
+        if (encoding) encoding->Feed(piece);
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
       });
   return detector.Result();
@@ -133,14 +135,16 @@ BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGro
 void SourceEditor::LoadFromFile(const std::string& path) {
   Send(SCI_SETUNDOCOLLECTION, 0);
   bool replaced = false;
+  EncodingDetector encoding;
   try {
-    breaks_ = ReplaceWithFile(path, true, replaced);
+    breaks_ = ReplaceWithFile(path, true, replaced, &encoding);
   } catch (...) {
     Send(SCI_CLEARALL);
     Send(SCI_EMPTYUNDOBUFFER);
     Send(SCI_SETUNDOCOLLECTION, 1);
     throw;
   }
+  SetEncoding(encoding.Result());
   Send(SCI_SETEOLMODE, ScintillaEolMode(breaks_));
   Send(SCI_EMPTYUNDOBUFFER);
   Send(SCI_SETUNDOCOLLECTION, 1);
@@ -170,7 +174,7 @@ bool SourceEditor::ReplaceFromFile(const std::string& path) {
   Send(SCI_BEGINUNDOACTION);
   try {
     // No room to grow: the undo step already holds two copies of the text.
-    breaks_ = ReplaceWithFile(path, false, replaced);
+    breaks_ = ReplaceWithFile(path, false, replaced, nullptr);
   } catch (...) {
     Send(SCI_ENDUNDOACTION);
     if (replaced) Send(SCI_UNDO);  // the text before, whole
@@ -185,6 +189,11 @@ bool SourceEditor::ReplaceFromFile(const std::string& path) {
   return true;
 }
 
+void SourceEditor::SetEncoding(TextEncoding encoding) {
+  encoding_ = encoding;
+  setUtf8(encoding == TextEncoding::Utf8);
+}
+
 void SourceEditor::SaveToFile(const std::string& path) { SaveTextFile(path, Text(), breaks_); }
 
 void SourceEditor::Clear() {
@@ -192,6 +201,7 @@ void SourceEditor::Clear() {
   Send(SCI_CLEARALL);
   Send(SCI_EMPTYUNDOBUFFER);
   Send(SCI_SETUNDOCOLLECTION, 1);
+  SetEncoding(TextEncoding::Utf8);  // what a new document is written in
   UpdateLineNumberWidth();
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text_pos.h"
+#include "document/text_encoding.h"
 #include "document/text_format.h"
 #include "highlight/ident_chars.h"
 
@@ -38,8 +39,14 @@ class SourceEditor : public QsciScintilla {
   bool ReplaceFromFile(const std::string& path);
   // The break style of the last load; CR LF before any load.
   BreakStyle Breaks() const { return breaks_; }
+  // How the bytes are shown, typed and searched: found by the document
+  // encoding rule at each load, UTF-8 for a new document; changing it keeps
+  // the bytes and the modified flag.
+  TextEncoding Encoding() const { return encoding_; }
+  void SetEncoding(TextEncoding encoding);
 
-  // Empties the editor; the undo history goes with the text.
+  // Empties the editor; the undo history goes with the text, and what is
+  // typed next is UTF-8.
   void Clear();
 
   // The whole text in place, valid until the next change.
@@ -112,8 +119,9 @@ class SourceEditor : public QsciScintilla {
  private:
   // Empties the text and appends the file's bytes in pieces, the buffer grown
   // once beforehand (with room for later edits when asked); replaced is set
-  // once the old text is gone. Gives the file's break style.
-  BreakStyle ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced);
+  // once the old text is gone. Gives the file's break style, and feeds the
+  // bytes to an encoding detector when one is given.
+  BreakStyle ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced, EncodingDetector* encoding);
   long Position(TextPos pos) const;
   TextPos PosAt(long position) const;
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
@@ -125,6 +133,7 @@ class SourceEditor : public QsciScintilla {
   void ShowScrollHint(int value);
 
   BreakStyle breaks_ = BreakStyle::CRLF;
+  TextEncoding encoding_ = TextEncoding::Utf8;
   bool forcedModified_ = false;
   QColor activeLineColor_;
   IdentCharTable identChars_ = kHtmlIdentChars;
