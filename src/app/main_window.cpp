@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 #include <unistd.h>
@@ -170,6 +171,11 @@ void TForm1::UpdateCommandStates() {
   Valitsekaikki1->setEnabled(document);
   for (QAction* action : {EditCut1, PopupCut, EditPaste1, PopupPaste}) action->setEnabled(selection);
   for (QAction* action : {EditUndo1, PopupUndo}) action->setEnabled(Editor->CanUndo());
+  const bool utf8 = Editor->Encoding() == TextEncoding::Utf8;
+  (utf8 ? EncodingUtf8 : EncodingLatin1)->setChecked(true);
+  EncodingLabel->setText(utf8 ? QStringLiteral("UTF-8") : QStringLiteral("ISO-8859-1"));
+  // Read the other way, the text must wait for a run in progress.
+  for (QAction* encoding : {EncodingUtf8, EncodingLatin1}) encoding->setEnabled(idle);
   UpdateCaption();
 }
 

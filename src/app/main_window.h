@@ -12,6 +12,7 @@
 #include "app/shortcut_router.h"
 #include "app/user_dialogs.h"
 #include "document/browser_copies.h"
+#include "document/text_encoding.h"
 #include "document/unsaved_prompts.h"
 #include "highlight/html_highlighter.h"
 #include "search/edit_search.h"
@@ -103,6 +104,9 @@ class TForm1 : public QMainWindow {
   // window's close removes what it wrote.
   std::string BrowserCopyPath() const;
   void Ohjelmatiedot1Click();
+  // View > Encoding: the same bytes read the other way; the text's bytes and
+  // the modified flag stay.
+  void SetDocumentEncoding(TextEncoding encoding);
 
   // Runs a command handler; an error escaping it is shown in the standard
   // error box and the window stays usable.
@@ -143,6 +147,7 @@ class TForm1 : public QMainWindow {
   TFormPosSave* FormPosSave1 = nullptr;
   QFrame* Bevel1 = nullptr;
   QLabel* Label1 = nullptr;
+  QLabel* EncodingLabel = nullptr;
   QToolButton* btOpen = nullptr;
   QToolButton* btRun = nullptr;
   QToolButton* btSaveas = nullptr;
@@ -170,6 +175,8 @@ class TForm1 : public QMainWindow {
   QAction* actSearchNext = nullptr;
   QAction* actSearchPrev = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
+  QAction* EncodingUtf8 = nullptr;
+  QAction* EncodingLatin1 = nullptr;
   QMenu* EditMenu = nullptr;
   // The editor's context menu and its entries:
   QMenu* PopupMenu1 = nullptr;

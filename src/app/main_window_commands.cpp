@@ -1,6 +1,7 @@
 // The command table: actions, menus, context menu, shortcuts, buttons, and
 // the editor's key and mouse handlers.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -55,6 +56,13 @@ void TForm1::BuildCommands() {
   actSearchNext = NewAction(QStringLiteral("Find next"), -1, QKeySequence(Qt::Key_F3));
   actSearchPrev = NewAction(QStringLiteral("Find previous"), -1, QKeySequence(Qt::CTRL | Qt::Key_F3));
   Ohjelmatiedot1 = NewAction(QStringLiteral("&About"), -1);
+  EncodingUtf8 = NewAction(QStringLiteral("UTF-8"), -1);
+  EncodingLatin1 = NewAction(QStringLiteral("ISO-8859-1"), -1);
+  auto* encodings = new QActionGroup(this);
+  for (QAction* encoding : {EncodingUtf8, EncodingLatin1}) {
+    encoding->setCheckable(true);
+    encodings->addAction(encoding);
+  }
 
   PopupUndo = NewAction(QStringLiteral("Kumoa"), kIconUndo, EditUndo1->shortcut());
   PopupCut = NewAction(QStringLiteral("Leikkaa"), kIconCut, EditCut1->shortcut());
@@ -93,6 +101,8 @@ void TForm1::BuildCommands() {
   on(actSearchPrev, [this] { DoSearchText(true); });
   on(Avaaselaimessa1, [this] { Avaaselaimessa1Click(); });
   on(Ohjelmatiedot1, [this] { Ohjelmatiedot1Click(); });
+  on(EncodingUtf8, [this] { SetDocumentEncoding(TextEncoding::Utf8); });
+  on(EncodingLatin1, [this] { SetDocumentEncoding(TextEncoding::Latin1); });
 
   auto click = [this](QToolButton* button, QAction* action) {
     connect(button, &QToolButton::clicked, action, &QAction::trigger);
@@ -130,6 +140,8 @@ void TForm1::BuildMenus() {
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({Toolbar1, AutRiv, Avaaselaimessa1, actSearch});
+  QMenu* encoding = view->addMenu(QStringLiteral("&Encoding"));
+  encoding->addActions({EncodingUtf8, EncodingLatin1});
 
   menuBar()->addAction(Ohjelmatiedot1);
 
@@ -213,7 +225,9 @@ void TForm1::EditorKeyDown(int key, Qt::KeyboardModifiers) {
     UpdateCommandStates();
   } else if (key == Qt::Key_F1) {
     const std::string word = Editor->WordAtCaret();
-    dialogs_->Inform(this, QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
+    dialogs_->Inform(this, Editor->Encoding() == TextEncoding::Utf8
+                               ? QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()))
+                               : QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
   }
   Editor->SetActiveLineColor(kWhite);
 }
@@ -228,6 +242,11 @@ void TForm1::EditorKeyUp(int key, Qt::KeyboardModifiers shift) {
   if (!OnlyCtrl(shift)) return;
   if (key == Qt::Key_A) Editor->selectAll();
   else if (key == Qt::Key_F) actSearchExecute();
+}
+
+void TForm1::SetDocumentEncoding(TextEncoding encoding) {
+  Editor->SetEncoding(encoding);
+  UpdateCommandStates();
 }
 
 void TForm1::Toolbar1Click() { ToolbarPanel->setVisible(Toolbar1->isChecked()); }

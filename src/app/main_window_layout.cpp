@@ -108,6 +108,12 @@ void TForm1::BuildLayout() {
   Label1 = new QLabel(StatusPanel);
   Label1->move(12, 7);
   Label1->resize(160, 13);
+  // The document's encoding at the panel's right end.
+  auto* statusRow = new QHBoxLayout(StatusPanel);
+  statusRow->setContentsMargins(0, 0, 10, 0);
+  statusRow->addStretch(1);
+  EncodingLabel = new QLabel(StatusPanel);
+  statusRow->addWidget(EncodingLabel);
   outer->addWidget(StatusPanel);
 
   setCentralWidget(central);

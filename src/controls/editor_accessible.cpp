@@ -43,7 +43,9 @@ class EditorAccessible : public QAccessibleWidget, public QAccessibleTextInterfa
     if (endOffset == startOffset) return {};
     const auto* bytes = reinterpret_cast<const char*>(
         Send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(startOffset), endOffset - startOffset));
-    return QString::fromLatin1(bytes, endOffset - startOffset);
+    // Offsets stay byte positions, which the editor answers at once.
+    return Editor()->Encoding() == TextEncoding::Utf8 ? QString::fromUtf8(bytes, endOffset - startOffset)
+                                                       : QString::fromLatin1(bytes, endOffset - startOffset);
   }
   int characterCount() const override { return static_cast<int>(Send(QsciScintillaBase::SCI_GETLENGTH)); }
   QRect characterRect(int offset) const override {

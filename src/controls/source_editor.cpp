@@ -15,6 +15,7 @@
 #include "controls/editor_accessible.h"
 #include "controls/smart_keys.h"
 #include "controls/word_at.h"
+#include "document/typed_text.h"
 #include "document/file_io.h"
 #include "highlight/editor_lexer.h"
 
@@ -377,6 +378,10 @@ void SourceEditor::keyPressEvent(QKeyEvent* e) {
   if (IsTypedText(e)) {
     if (OnKeyPress)
       for (char ch : e->text().toLatin1()) OnKeyPress(*this, ch);
+    if (InsertWithReferences(e->text())) {
+      e->accept();
+      return;
+    }
   } else if ((e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) && !IsCommandKey(e)) {
     // A control combination that nothing is bound to types nothing.
     e->ignore();
@@ -393,7 +398,27 @@ void SourceEditor::keyReleaseEvent(QKeyEvent* e) {
 void SourceEditor::inputMethodEvent(QInputMethodEvent* e) {
   if (OnKeyPress)
     for (char ch : e->commitString().toLatin1()) OnKeyPress(*this, ch);
+  if (e->preeditString().isEmpty() && InsertWithReferences(e->commitString())) {
+    e->accept();
+    return;
+  }
   QsciScintilla::inputMethodEvent(e);
+}
+
+// The toolkit would put '?' for a character that ISO-8859-1 has not; it goes
+// in as a character reference instead. False when there is no such character.
+bool SourceEditor::InsertWithReferences(const QString& text) {
+  if (encoding_ != TextEncoding::Latin1 || isReadOnly() || !NeedsCharacterReferences(text)) return false;
+  const std::string bytes = EncodeForDocument(text, encoding_);
+  SendScintilla(SCI_REPLACESEL, 0UL, bytes.c_str());
+  return true;
+}
+
+QByteArray SourceEditor::fromMimeData(const QMimeData* source, bool& rectangular) const {
+  const QByteArray bytes = QsciScintilla::fromMimeData(source, rectangular);
+  if (encoding_ != TextEncoding::Latin1 || !source->hasText() || !NeedsCharacterReferences(source->text()))
+    return bytes;
+  return QByteArray::fromStdString(EncodeForDocument(source->text(), encoding_));
 }
 
 void SourceEditor::mouseReleaseEvent(QMouseEvent* e) {

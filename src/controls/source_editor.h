@@ -115,6 +115,8 @@ class SourceEditor : public QsciScintilla {
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  // Pasted and dropped text, in the document's encoding.
+  QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
  private:
   // Empties the text and appends the file's bytes in pieces, the buffer grown
@@ -128,6 +130,7 @@ class SourceEditor : public QsciScintilla {
   bool IsCommandKey(const QKeyEvent* e) const;
   bool IsTypedText(const QKeyEvent* e) const;
   bool HandleSmartKey(const QKeyEvent* e);
+  bool InsertWithReferences(const QString& text);
   void UpdateLineNumberWidth();
   void ApplyFonts();
   void ShowScrollHint(int value);

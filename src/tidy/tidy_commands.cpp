@@ -40,6 +40,7 @@ void TForm1::btRunClick() {
   TidyJob job(ProgramDir, CurrentFileName);
   // Tidy cleans the text the user sees; with unsaved edits that is not the file.
   if (Editor->Modified()) job.SetUnsavedText(Editor->Text(), Editor->Breaks());
+  job.SetEncoding(Editor->Encoding());
   const QString statusBefore = Label1->text();
   {
     BusyPointer busy;

@@ -123,7 +123,7 @@ std::string TidyJob::Input(TextEncoding& encoding) const {
   } else {
     ReadFilePieces(document_, kInputPiece, nullptr, [&detector](std::string_view piece) { detector.Feed(piece); });
   }
-  encoding = detector.Result();
+  encoding = encodingChosen_.value_or(detector.Result());
   return unsaved_ ? JoinPath(programDir_, kUnsavedFile) : document_;
 }
 

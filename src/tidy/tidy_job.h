@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,9 @@ class TidyJob {
   // written, in the given break style, to a working file that tidy reads.
   // The text must stay unchanged until Execute returns.
   void SetUnsavedText(std::string_view text, BreakStyle breaks);
+  // The encoding the user reads the document in, in place of the one the
+  // document rule finds in its bytes.
+  void SetEncoding(TextEncoding encoding) { encodingChosen_ = encoding; }
 
   // Checks that the input can be read and learns its encoding, loads the
   // options, waits for any other run in the program directory, makes that
@@ -106,6 +110,7 @@ class TidyJob {
   std::string programDir_;
   std::string document_;
   bool unsaved_ = false;
+  std::optional<TextEncoding> encodingChosen_;
   std::string_view unsavedText_;
   BreakStyle unsavedBreaks_ = BreakStyle::CRLF;
   std::unique_ptr<TRedirectedConsole> Runner;

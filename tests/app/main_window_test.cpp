@@ -401,6 +401,22 @@ class MainWindowTest : public QObject {
     QVERIFY(!kw::PathExists(copy));
   }
 
+  // The status bar names the encoding; View > Encoding reads the same bytes
+  // the other way and leaves the modified flag; a new document is UTF-8.
+  void theEncodingIsShownAndCanBeChanged() {
+    OpenSample("caf\xC3\xA9");
+    QCOMPARE(form_->EncodingLabel->text(), QString("UTF-8"));
+    QTest::keyClicks(&Editor(), "x");
+    form_->EncodingLatin1->trigger();
+    QCOMPARE(form_->EncodingLabel->text(), QString("ISO-8859-1"));
+    QVERIFY(form_->EncodingLatin1->isChecked() && Editor().Modified());
+    QCOMPARE(std::string(Editor().Text()), "xcaf\xC3\xA9"s);
+    QCOMPARE(Editor().text(), QString::fromLatin1("xcaf\xC3\xA9"));
+    dialogs_->confirmAnswers = {kw::SaveAnswer::No};
+    form_->Sulje1->trigger();
+    QCOMPARE(form_->EncodingLabel->text(), QString("UTF-8"));
+  }
+
   void f1ShowsTheWordAtTheCaret() {
     OpenSample("<table border=1>  x");
     Editor().SetCaretPos({1, 4});

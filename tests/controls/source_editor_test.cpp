@@ -3,10 +3,12 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+#include <random>
 
 #include "common/error.h"
 #include "controls/source_editor.h"
@@ -49,6 +51,44 @@ class SourceEditorTest : public QObject {
     SourceEditor editor;
     QCOMPARE(QByteArray::fromStdString(RoundTrip(editor, bytes.toStdString())), saved);
     QVERIFY(!editor.Modified());
+  }
+
+  // Any bytes come back as they were, read as UTF-8 or as ISO-8859-1, and
+  // reading them the other way changes none of them.
+  void randomBytesSurviveEitherEncoding() {
+    std::mt19937 random(11);
+    const std::string pieces[] = {"<p>", "caf\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xE9", "\xC3", "\x80", "\n", "\0"s};
+    for (int round = 0; round < 200; ++round) {
+      std::string bytes;
+      for (int n = std::uniform_int_distribution<int>(0, 30)(random); n > 0; --n)
+        bytes += round % 2 ? pieces[random() % std::size(pieces)] : std::string(1, static_cast<char>(random()));
+      // One break style throughout, so that the save keeps it.
+      for (char& c : bytes)
+        if (c == '\r') c = '\n';
+      SourceEditor editor;
+      editor.LoadFromFile(folder_.Write("in.htm", bytes));
+      editor.SetEncoding(editor.Encoding() == kw::TextEncoding::Utf8 ? kw::TextEncoding::Latin1 : kw::TextEncoding::Utf8);
+      QVERIFY(!editor.Modified());
+      editor.SaveToFile(folder_.File("out.htm"));
+      QCOMPARE(QByteArray::fromStdString(TempFolder::Read(folder_.File("out.htm"))), QByteArray::fromStdString(bytes));
+    }
+  }
+
+  // No character is lost: what ISO-8859-1 lacks goes in as a character reference.
+  void typedAndPastedTextInTheDocumentsEncoding() {
+    SourceEditor editor;
+    editor.show();
+    for (const bool utf8 : {true, false}) {
+      editor.LoadFromFile(folder_.Write("a.htm", utf8 ? "\xC3\xA9" : "\xE9"));
+      QTest::keyClick(&editor, Qt::Key_End);
+      for (const QString& typed : {QString::fromUtf8("\xE2\x82\xAC"), QString::fromUtf8("\xC3\xA0")}) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+        QApplication::sendEvent(&editor, &key);
+      }
+      QApplication::clipboard()->setText(QString::fromUtf8("\xE4\xB8\xAD"));
+      editor.paste();
+      QCOMPARE(editor.Text(), std::string_view(utf8 ? "\xC3\xA9\xE2\x82\xAC\xC3\xA0\xE4\xB8\xAD" : "\xE9&#8364;\xE0&#20013;"));
+    }
   }
 
   void linesAsTheDocumentCountsThem() {
