@@ -39,7 +39,12 @@ QColor ColorOf(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0x
 EditorLexer::EditorLexer(THTMLHighlighter& highlighter, const QFont& font, const QColor& text,
                          const QColor& paper, QObject* parent)
     : QsciLexerCustom(parent), highlighter_(highlighter), font_(font), text_(text), paper_(paper) {
+  TakeWordChars();
+}
+
+void EditorLexer::TakeWordChars() {
   const IdentCharTable& ident = highlighter_.GetIdentChars();
+  wordChars_.clear();
   for (int c = 1; c < 256; ++c)
     if (ident[static_cast<size_t>(c)]) wordChars_.push_back(static_cast<char>(c));
 }
@@ -91,12 +96,26 @@ void EditorLexer::setEditor(QsciScintilla* editor) {
   connect(editor, &QsciScintillaBase::SCN_MODIFIED, this, [this](int position, int type, const char*, int length) {
     if (type & (Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE)) BeforeChange(position, type, length);
   });
+  highlighter_.SetUtf8(Send(Sci::SCI_GETCODEPAGE) == Sci::SC_CP_UTF8);
+  TakeWordChars();
   // States left by an earlier lexer could pass for current ones.
   changePending_ = false;
   changed_.clear();
   generation_ = 1;
   for (long line = 0, lines = Send(Sci::SCI_GETMAXLINESTATE); line < lines; ++line)
     Send(Sci::SCI_SETLINESTATE, static_cast<unsigned long>(line), 0);
+}
+
+// Every style and line state was found in the other reading; the colourise
+// request marks the whole text unstyled and repaints, which styles what is shown.
+void EditorLexer::SetUtf8(bool utf8) {
+  if (utf8 == highlighter_.Utf8()) return;
+  highlighter_.SetUtf8(utf8);
+  TakeWordChars();
+  if (!editor()) return;
+  editor()->SendScintilla(Sci::SCI_SETWORDCHARS, 0UL, wordChars_.c_str());
+  ForgetLines();
+  Send(Sci::SCI_COLOURISE, 0, 0);
 }
 
 // The change is only known to be done when the next one is announced or when

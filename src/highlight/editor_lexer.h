@@ -40,11 +40,20 @@ class EditorLexer : public QsciLexerCustom {
   // whole document, which must stay unstyled until it is shown.
   void SetSuspended(bool suspended) { suspended_ = suspended; }
 
+  // Reads the text as UTF-8 or as ISO-8859-1 (see THTMLHighlighter::SetUtf8):
+  // switches the highlighter, gives the editor the word characters of that
+  // reading and styles again, as it is shown, what was styled in the other.
+  // Attaching to an editor takes the reading of its code page.
+  void SetUtf8(bool utf8);
+  // The highlighter's word bytes in the current reading.
+  const IdentCharTable& IdentChars() const { return highlighter_.GetIdentChars(); }
+
   // Lines run through the highlighter so far; the rest were found unchanged.
   long LinesScanned() const { return linesScanned_; }
 
  private:
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
+  void TakeWordChars();
   const THighlighterAttributes* AttributeOfStyle(int style) const;
   void BeforeChange(long position, int type, long length);
   void TakeChange();

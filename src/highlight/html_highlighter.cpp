@@ -151,7 +151,7 @@ const THighlighterAttributes* THTMLHighlighter::GetDefaultAttribute(int role) co
   }
 }
 
-const IdentCharTable& THTMLHighlighter::GetIdentChars() const { return kHtmlIdentChars; }
+const IdentCharTable& THTMLHighlighter::GetIdentChars() const { return utf8_ ? kUtf8IdentChars : kHtmlIdentChars; }
 
 std::string THTMLHighlighter::GetSampleSource() const {
   return "<!-- Syntax highlighting -->\r\n"
@@ -299,7 +299,7 @@ void THTMLHighlighter::IdentProc() {
     case rsTagName: {
       range_ = rsAttributes;
       int length = 0;
-      tokenKind_ = ClassifyTagName(Rest(), length);
+      tokenKind_ = ClassifyTagName(Rest(), length, utf8_);
       run_ += length;
       break;
     }

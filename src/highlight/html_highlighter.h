@@ -71,7 +71,14 @@ class THTMLHighlighter {
   void SetRange(int range);
   void ResetRange();
 
+  // Reads bytes 0x80-0xFF as parts of UTF-8 characters, which are letters
+  // wherever ASCII letters are, instead of as ISO-8859-1 characters: names
+  // and words then never end inside a character. Off at first.
+  void SetUtf8(bool utf8) { utf8_ = utf8; }
+  bool Utf8() const { return utf8_; }
+
   const THighlighterAttributes* GetDefaultAttribute(int role) const;
+  // The word bytes of the current reading.
   const IdentCharTable& GetIdentChars() const;
   std::string GetSampleSource() const;
   std::string GetLanguageName() const;
@@ -121,6 +128,7 @@ class THTMLHighlighter {
   TtkTokenKind tokenKind_ = tkNull;
   TRangeState range_ = rsText;
   int entityIndex_ = -1;
+  bool utf8_ = false;
 };
 
 }  // namespace kw

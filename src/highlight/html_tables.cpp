@@ -203,8 +203,8 @@ constexpr EntityIndex kEntityIndex = MakeEntityIndex();
 
 }  // namespace
 
-TtkTokenKind ClassifyTagName(std::string_view text, int& length) {
-  const KeyHashResult key = KeyHash(text);
+TtkTokenKind ClassifyTagName(std::string_view text, int& length, bool utf8) {
+  const KeyHashResult key = KeyHash(text, utf8);
   length = key.length;
   if (key.hash >= kTagSlotCount) return tkIdentifier;
   for (int i = kTagTable.begin[key.hash]; i < kTagTable.begin[key.hash + 1]; ++i)

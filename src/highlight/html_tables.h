@@ -35,12 +35,15 @@ struct KeyHashResult {
 };
 
 // The name at the start of text: letters, '!' and '/', then digits, which add
-// their numeric value. Reads nothing past text's end.
-constexpr KeyHashResult KeyHash(std::string_view text) {
+// their numeric value. In UTF-8 text every byte 0x80-0xFF is a letter that
+// adds nothing, so that a name never ends inside a character; a name holding
+// one is never a known tag. Reads nothing past text's end.
+constexpr KeyHashResult KeyHash(std::string_view text, bool utf8 = false) {
   KeyHashResult r;
   const int size = static_cast<int>(text.size());
   auto byte = [&](int i) { return static_cast<unsigned char>(text[static_cast<size_t>(i)]); };
-  while (r.length < size && kTagCharHash[byte(r.length)] != 0) r.hash += kTagCharHash[byte(r.length++)];
+  auto letter = [&](unsigned char c) { return kTagCharHash[c] != 0 || (utf8 && c >= 0x80); };
+  while (r.length < size && letter(byte(r.length))) r.hash += kTagCharHash[byte(r.length++)];
   while (r.length < size && byte(r.length) >= '0' && byte(r.length) <= '9') r.hash += byte(r.length++) - '0';
   return r;
 }
@@ -48,7 +51,7 @@ constexpr KeyHashResult KeyHash(std::string_view text) {
 // tkKey for a known tag or closing form, tkUndefKey for an unknown name
 // (including the empty one), tkIdentifier when the hash is out of the table.
 // length receives the name's extent.
-TtkTokenKind ClassifyTagName(std::string_view text, int& length);
+TtkTokenKind ClassifyTagName(std::string_view text, int& length, bool utf8 = false);
 
 // Index of the entity that text starts with, or -1. Entries carry their '&'
 // and ';' and are compared with case.

@@ -19,4 +19,14 @@ constexpr IdentCharTable MakeHtmlIdentChars() {
 
 inline constexpr IdentCharTable kHtmlIdentChars = MakeHtmlIdentChars();
 
+// For UTF-8 text: the ASCII word bytes and every byte 0x80-0xFF, so that a
+// multi-byte character counts as a letter and a word never ends inside one.
+constexpr IdentCharTable MakeUtf8IdentChars() {
+  IdentCharTable t = kHtmlIdentChars;
+  for (unsigned c = 0x80; c < 256; ++c) t[c] = true;
+  return t;
+}
+
+inline constexpr IdentCharTable kUtf8IdentChars = MakeUtf8IdentChars();
+
 }  // namespace kw

@@ -42,8 +42,9 @@ std::string LineStyles(const SourceEditor& editor, int line) {
 
 // Lexes the whole text from the top, each line copied out, with the editor's
 // line breaks (CR, LF, CR LF): what the editor must show, however it got there.
-std::string ExpectedStyles(const std::string& text) {
+std::string ExpectedStyles(const std::string& text, bool utf8 = false) {
   THTMLHighlighter highlighter;
+  highlighter.SetUtf8(utf8);
   std::string styles(text.size(), Style(kw::tkText));
   highlighter.ResetRange();
   size_t start = 0;
@@ -237,6 +238,30 @@ class HighlightEditorTest : public QObject {
     Settle();
     QCOMPARE(Send(editor, Sci::SCI_GETENDSTYLED), static_cast<long>(text.size()));
     QCOMPARE(StylesOf(editor), ExpectedStyles(text));
+  }
+
+  // Attaching takes the editor's code page; switching restyles what was
+  // styled in the other reading and hands over its word characters.
+  void switchingTheReadingRestylesAndChangesTheWordCharacters() {
+    THTMLHighlighter highlighter;
+    SourceEditor editor;
+    editor.setUtf8(true);
+    editor.SetHighlighter(&highlighter);
+    QVERIFY(highlighter.Utf8());
+    const std::string text = "<caf\xC3\xA9 x>\n<p>\xC3\xA9\n";
+    ShowWith(editor, text);
+    auto wordChars = [&] {
+      char chars[256] = {};
+      editor.SendScintilla(Sci::SCI_GETWORDCHARS, 0UL, static_cast<void*>(chars));
+      return std::string(chars);
+    };
+    for (bool utf8 : {false, true}) {
+      LexerOf(editor)->SetUtf8(utf8);
+      Settle();
+      QCOMPARE(StylesOf(editor), ExpectedStyles(text, utf8));
+      QCOMPARE(wordChars().find('\xA9') != std::string::npos, utf8);
+      QCOMPARE(&LexerOf(editor)->IdentChars(), utf8 ? &kw::kUtf8IdentChars : &kw::kHtmlIdentChars);
+    }
   }
 
   void anOpenedCommentRestylesTheShownLinesBelow() {

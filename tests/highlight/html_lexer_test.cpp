@@ -55,8 +55,9 @@ std::vector<std::string_view> SplitLines(std::string_view text, std::string_view
 }
 
 // Each line starts from the range the previous one ended in.
-std::string LexedByLines(std::string_view text, std::string_view lineBreak) {
+std::string LexedByLines(std::string_view text, std::string_view lineBreak, bool utf8) {
   THTMLHighlighter h;
+  h.SetUtf8(utf8);
   h.ResetRange();
   std::string out;
   for (std::string_view line : SplitLines(text, lineBreak)) {
@@ -66,8 +67,9 @@ std::string LexedByLines(std::string_view text, std::string_view lineBreak) {
   return out;
 }
 
-std::string LexedAsOneLine(std::string_view text) {
+std::string LexedAsOneLine(std::string_view text, bool utf8) {
   THTMLHighlighter h;
+  h.SetUtf8(utf8);
   return Lexed(h, text, true);
 }
 
@@ -101,20 +103,22 @@ std::vector<std::string> GoldenCases() {
   return names;
 }
 
-// Golden cases: <case>.htm, with LF breaks only, beside <case>.tokens.
+// Golden cases: <case>.htm, with LF breaks only, beside <case>.tokens; a case
+// whose name ends in _utf8 is lexed as UTF-8.
 class HtmlGoldenFile : public testing::TestWithParam<std::string> {};
 
 TEST_P(HtmlGoldenFile, SameTokensByLinesAsOneLineAndWithCrLf) {
+  const bool utf8 = GetParam().ends_with("_utf8");
   const std::string base = std::string(KW_HTML_GOLDEN_DIR) + "/" + GetParam();
   const std::string input = test::TempFolder::Read(base + ".htm");
   const std::string expected = test::TempFolder::Read(base + ".tokens");
   ASSERT_EQ(input.find('\r'), std::string::npos);
   const std::string crlf = WithCrLf(input);
 
-  EXPECT_EQ(LexedByLines(input, "\n"), expected) << "line by line";
-  EXPECT_EQ(LexedByLines(crlf, "\r\n"), expected) << "line by line, CR LF";
-  EXPECT_EQ(LexedAsOneLine(input), WithoutLineEnds(expected)) << "as one line";
-  EXPECT_EQ(LexedAsOneLine(crlf), WithoutLineEnds(expected)) << "as one line, CR LF";
+  EXPECT_EQ(LexedByLines(input, "\n", utf8), expected) << "line by line";
+  EXPECT_EQ(LexedByLines(crlf, "\r\n", utf8), expected) << "line by line, CR LF";
+  EXPECT_EQ(LexedAsOneLine(input, utf8), WithoutLineEnds(expected)) << "as one line";
+  EXPECT_EQ(LexedAsOneLine(crlf, utf8), WithoutLineEnds(expected)) << "as one line, CR LF";
 }
 
 INSTANTIATE_TEST_SUITE_P(HtmlLexer, HtmlGoldenFile, testing::ValuesIn(GoldenCases()),
@@ -210,11 +214,14 @@ TEST(HtmlHighlighter, AttributesByKindAndRole) {
   EXPECT_TRUE(h.IsFilterStored());
 }
 
-// Mostly the bytes that steer the lexer; withOddBytes adds NUL, CR and any byte.
-std::string RandomLine(std::mt19937& rng, bool withOddBytes) {
-  static const std::string pieces[] = {"<",  ">",    "&",   ";",      "#",   "!",  "-",    "\"",   "'",    "=",
-                                       "/",  "x",    "X",   "p",      "a",   "T",  "1",    "9",    " ",    "\t",
-                                       "\n", "<!--", "-->", "&copy;", "&#x", "&#", "&amp", "\xE9", "\x01", "\x7F"};
+// Mostly the bytes that steer the lexer, and whole UTF-8 characters;
+// withOddBytes adds NUL, CR and any byte (any ASCII byte for utf8, so that
+// every continuation byte stays inside its character).
+std::string RandomLine(std::mt19937& rng, bool withOddBytes, bool utf8 = false) {
+  static const std::string pieces[] = {
+      "<", ">", "&", ";", "#", "!", "-", "\"", "'", "=", "/", "x", "X", "p", "a", "T", "1", "9", " ", "\t",
+      "\n", "<!--", "-->", "&copy;", "&#x", "&#", "&amp", "\xE9", "\x01", "\x7F",
+      "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
   const size_t n = std::size(pieces);
   std::string line;
   for (int length = static_cast<int>(rng() % 41); length > 0; --length) {
@@ -222,18 +229,20 @@ std::string RandomLine(std::mt19937& rng, bool withOddBytes) {
     if (i < n)
       line += pieces[i];
     else if (withOddBytes)
-      line += i == n ? '\0' : i == n + 1 ? '\r' : static_cast<char>(rng());
+      line += i == n ? '\0' : i == n + 1 ? '\r' : static_cast<char>(rng() & (utf8 ? 0x7F : 0xFF));
   }
   return line;
 }
 
 // Each line sits in a heap block of its exact size, so that under ASan a read
-// past its end fails.
+// past its end fails. Read as UTF-8, no token starts inside a character.
 TEST(HtmlLexer, RandomLinesAreCoveredExactlyByTokens) {
   std::mt19937 rng(20240611);
   THTMLHighlighter h;
   for (int trial = 0; trial < 20000; ++trial) {
-    const std::string text = RandomLine(rng, true);
+    const bool utf8 = trial % 2;
+    h.SetUtf8(utf8);
+    const std::string text = RandomLine(rng, true, utf8);
     const auto block = std::make_unique_for_overwrite<char[]>(text.size());
     std::copy(text.begin(), text.end(), block.get());
     h.SetRange(static_cast<int>(rng() % (rsEntity + 1)));
@@ -247,6 +256,9 @@ TEST(HtmlLexer, RandomLinesAreCoveredExactlyByTokens) {
       ASSERT_GE(h.GetTokenLength(), 0) << Escaped(text);
       ASSERT_TRUE(lastLength > 0 || h.GetTokenLength() > 0) << Escaped(text);
       ASSERT_NE(h.GetTokenAttribute(), nullptr) << Escaped(text);
+      if (utf8) {
+        ASSERT_NE(static_cast<unsigned char>(text[static_cast<size_t>(pos)]) & 0xC0, 0x80) << Escaped(text);
+      }
       pos += lastLength = h.GetTokenLength();
     }
     ASSERT_TRUE(h.GetEol()) << "no end after " << maxTokens << " tokens: " << Escaped(text);
@@ -262,9 +274,10 @@ TEST(HtmlLexer, RandomTextLexesAlikeByLinesAndAsOneLine) {
   for (int trial = 0; trial < 3000; ++trial) {
     std::string text;
     for (int lines = 1 + static_cast<int>(rng() % 6); lines > 0; --lines) text += RandomLine(rng, false) + "\n";
-    const std::string byLines = WithoutLineEnds(LexedByLines(text, "\n"));
-    ASSERT_EQ(LexedAsOneLine(text), byLines) << Escaped(text);
-    ASSERT_EQ(LexedAsOneLine(WithCrLf(text)), byLines) << Escaped(text);
+    const bool utf8 = trial % 2;
+    const std::string byLines = WithoutLineEnds(LexedByLines(text, "\n", utf8));
+    ASSERT_EQ(LexedAsOneLine(text, utf8), byLines) << Escaped(text);
+    ASSERT_EQ(LexedAsOneLine(WithCrLf(text), utf8), byLines) << Escaped(text);
   }
 }
 
