@@ -115,8 +115,7 @@ long SourceEditor::Send(unsigned int msg, unsigned long wParam, long lParam) con
   return SendScintilla(msg, wParam, lParam);
 }
 
-BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced,
-                                         EncodingDetector* encoding) {
+BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced) {
   BreakStyleDetector detector;
   ReadFilePieces(
       path, kLoadPiece,
@@ -125,9 +124,8 @@ BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGro
         replaced = true;
         Send(SCI_ALLOCATE, static_cast<unsigned long>(size) + (roomToGrow ? LoadSlack(size) : kMinimumSlack));
       },
-      [this, &detector, encoding](std::string_view piece) {
+      [this, &detector](std::string_view piece) {
         detector.Feed(piece);
-        if (encoding) encoding->Feed(piece);
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
       });
   return detector.Result();
@@ -136,16 +134,20 @@ BreakStyle SourceEditor::ReplaceWithFile(const std::string& path, bool roomToGro
 void SourceEditor::LoadFromFile(const std::string& path) {
   Send(SCI_SETUNDOCOLLECTION, 0);
   bool replaced = false;
-  EncodingDetector encoding;
   try {
-    breaks_ = ReplaceWithFile(path, true, replaced, &encoding);
+    // The encoding is set while the editor is empty: set afterwards, it
+    // would cost a pass of the editor's over the whole text.
+    EncodingDetector encoding;
+    ReadFilePieces(path, kLoadPiece, nullptr, [&encoding](std::string_view piece) { encoding.Feed(piece); });
+    Send(SCI_CLEARALL);
+    SetEncoding(encoding.Result());
+    breaks_ = ReplaceWithFile(path, true, replaced);
   } catch (...) {
     Send(SCI_CLEARALL);
     Send(SCI_EMPTYUNDOBUFFER);
     Send(SCI_SETUNDOCOLLECTION, 1);
     throw;
   }
-  SetEncoding(encoding.Result());
   Send(SCI_SETEOLMODE, ScintillaEolMode(breaks_));
   Send(SCI_EMPTYUNDOBUFFER);
   Send(SCI_SETUNDOCOLLECTION, 1);
@@ -175,7 +177,7 @@ bool SourceEditor::ReplaceFromFile(const std::string& path) {
   Send(SCI_BEGINUNDOACTION);
   try {
     // No room to grow: the undo step already holds two copies of the text.
-    breaks_ = ReplaceWithFile(path, false, replaced, nullptr);
+    breaks_ = ReplaceWithFile(path, false, replaced);
   } catch (...) {
     Send(SCI_ENDUNDOACTION);
     if (replaced) Send(SCI_UNDO);  // the text before, whole

@@ -121,9 +121,8 @@ class SourceEditor : public QsciScintilla {
  private:
   // Empties the text and appends the file's bytes in pieces, the buffer grown
   // once beforehand (with room for later edits when asked); replaced is set
-  // once the old text is gone. Gives the file's break style, and feeds the
-  // bytes to an encoding detector when one is given.
-  BreakStyle ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced, EncodingDetector* encoding);
+  // once the old text is gone. Gives the file's break style.
+  BreakStyle ReplaceWithFile(const std::string& path, bool roomToGrow, bool& replaced);
   long Position(TextPos pos) const;
   TextPos PosAt(long position) const;
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
