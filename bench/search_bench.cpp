@@ -1,6 +1,6 @@
 // Search speed: the engine line by line against the C library's memmem, and
-// a find through a loaded editor against the engine alone over the same
-// lines. Usage and the meaning of each figure: bench/README.md.
+// a find through a loaded editor, ISO-8859-1 and UTF-8, against the engine
+// alone over the same lines. Usage and the meaning of each figure: bench/README.md.
 #include <string.h>
 
 #include <QApplication>
@@ -136,6 +136,11 @@ void EngineAgainstMemmem(int rounds, int mib) {
 // ---- A find through the editor ---------------------------------------------
 
 constexpr std::string_view kMarkerLine = "<!-- the end: Last-Line-Marker -->";
+// The same, with letters whose case the UTF-8 search folds.
+constexpr std::string_view kUtf8MarkerLine = "<!-- the end: Last-Line-Marker \xC3\x89t\xC3\xA9 -->";
+constexpr std::string_view kUtf8Paragraph =
+    "  <p>\xC3\x89t\xC3\xA9 \xC3\xA0 K\xC3\xB6ln, na\xC3\xAFve fa\xC3\xA7" "ade: 5 \xE2\x82\xAC \xE2\x80\x94 "
+    "\xC4\x89 \xC4\xA9</p>\n";
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -151,12 +156,29 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   }
 }
 
+// bench_open's document declared UTF-8, with a paragraph of accented letters
+// and other multi-byte characters after every eighth line.
+void MakeUtf8(const std::string& path) {
+  std::string text = kw::ReadWholeFile(path);
+  const std::string_view declared = "charset=iso-8859-1";
+  text.replace(text.find(declared), declared.size(), "charset=utf-8");
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  size_t lines = 0;
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    out.append(text, start, end + 1 - start);
+    if (++lines % 8 == 0) out += kUtf8Paragraph;
+  }
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << out;
+}
+
 // What the find does, without the editor: the lines from the top until one
 // has a match.
 double EngineUntilMatch(const std::vector<std::string_view>& lines, std::string_view pattern, unsigned options,
-                        size_t* line) {
+                        kw::TextEncoding encoding, size_t* line) {
   kw::TEditSearch engine;
   const int64_t t0 = NowNs();
+  engine.SetEncoding(encoding);
   engine.SetOptions(options);
   engine.SetPattern(pattern);
   size_t i = 0;
@@ -178,10 +200,12 @@ double FindThroughEditor(kw::SourceEditor& editor, std::string_view pattern, uns
   return Ms(t1 - t0);
 }
 
-void FindInLoadedEditor(int rounds, int mib, const kwbench::TempDir& scratch) {
-  const std::string path = scratch.Path() + "/find.html";
+void FindInLoadedEditor(int rounds, int mib, const kwbench::TempDir& scratch, kw::TextEncoding encoding) {
+  const bool utf8 = encoding == kw::TextEncoding::Utf8;
+  const std::string path = scratch.Path() + (utf8 ? "/find-utf8.html" : "/find.html");
   kwbench::WriteHtmlDocument(path, uint64_t(mib) << 20);
-  std::ofstream(path, std::ios::binary | std::ios::app) << kMarkerLine;
+  if (utf8) MakeUtf8(path);
+  std::ofstream(path, std::ios::binary | std::ios::app) << (utf8 ? kUtf8MarkerLine : kMarkerLine);
   const std::string text = kw::ReadWholeFile(path);
   const std::vector<std::string_view> lines = SplitLines(text);
 
@@ -191,21 +215,31 @@ void FindInLoadedEditor(int rounds, int mib, const kwbench::TempDir& scratch) {
   editor.LoadFromFile(path);
   Drain();
   Require(editor.LineCount() == static_cast<int>(lines.size()), "line counts differ");
-  std::printf("(2) a find from the top to the last line: %s MiB document, %zu lines (generated HTML + one line)\n",
-              FormatNumber(double(text.size()) / (1 << 20), 1).c_str(), lines.size());
+  Require(editor.Encoding() == encoding, "the editor took the document in another encoding");
+  if (utf8)
+    std::printf("(3) the same find in a UTF-8 document: %s MiB, %zu lines (the generated HTML declared UTF-8, "
+                "a line of multi-byte characters after every eighth, + one line)\n",
+                FormatNumber(double(text.size()) / (1 << 20), 1).c_str(), lines.size());
+  else
+    std::printf("(2) a find from the top to the last line: %s MiB document, %zu lines (generated HTML + one line)\n",
+                FormatNumber(double(text.size()) / (1 << 20), 1).c_str(), lines.size());
 
   struct Mode {
     const char* name;
     std::string_view pattern;
     unsigned options;
   };
-  for (const Mode& mode : {Mode{"ignoring case", "last-line-marker", kw::soEntireScope},
-                           Mode{"case-sensitive", "Last-Line-Marker", kw::soEntireScope | kw::soMatchCase}}) {
+  const Mode latin1Modes[] = {{"ignoring case", "last-line-marker", kw::soEntireScope},
+                              {"case-sensitive", "Last-Line-Marker", kw::soEntireScope | kw::soMatchCase}};
+  const Mode utf8Modes[] = {
+      {"ignoring case", "last-line-marker \xC3\xA9t\xC3\xA9", kw::soEntireScope},
+      {"case-sensitive", "Last-Line-Marker \xC3\x89t\xC3\xA9", kw::soEntireScope | kw::soMatchCase}};
+  for (const Mode& mode : utf8 ? utf8Modes : latin1Modes) {
     size_t engineLine = 0;
     int editorLine = 0;
     std::vector<Case> cases = {
         {"engine alone, lines in memory",
-         [&] { return EngineUntilMatch(lines, mode.pattern, mode.options, &engineLine); }, {}},
+         [&] { return EngineUntilMatch(lines, mode.pattern, mode.options, encoding, &engineLine); }, {}},
         {"FindInEditor on the loaded editor",
          [&] { return FindThroughEditor(editor, mode.pattern, mode.options, &editorLine); }, {}},
     };
@@ -234,7 +268,7 @@ int RunBenchmark(int argc, char** argv) {
                  "usage: bench_search [--rounds N] [--engine-mib M] [--editor-mib M]\n"
                  "  --rounds N       timed rounds of each case (default 7)\n"
                  "  --engine-mib M   text for the engine against memmem (default 100)\n"
-                 "  --editor-mib M   document for the find through the editor (default 50)\n");
+                 "  --editor-mib M   documents for the finds through the editor (default 50)\n");
     return 2;
   }
   EngineAgainstMemmem(options.rounds, options.engineMiB);
@@ -243,7 +277,8 @@ int RunBenchmark(int argc, char** argv) {
   kwbench::PrepareQtEnvironment(scratch);
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
-  FindInLoadedEditor(options.rounds, options.editorMiB, scratch);
+  FindInLoadedEditor(options.rounds, options.editorMiB, scratch, kw::TextEncoding::Latin1);
+  FindInLoadedEditor(options.rounds, options.editorMiB, scratch, kw::TextEncoding::Utf8);
   return 0;
 }
 

@@ -17,18 +17,38 @@ constexpr bool IsWordByte(unsigned c) {
          c == 0xB5 || c == 0xBA || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
 }
 
-constexpr std::array<bool, 256> MakeDelimiters() {
+constexpr std::array<bool, 256> MakeDelimiters(bool utf8) {
   std::array<bool, 256> t{};
-  for (unsigned c = 0; c < 256; ++c) t[c] = !IsWordByte(c);
+  for (unsigned c = 0; c < 256; ++c) t[c] = !IsWordByte(c) && !(utf8 && c >= 0x80);
   return t;
 }
 
-constexpr std::array<bool, 256> kDelimiters = MakeDelimiters();
+constexpr std::array<bool, 256> kDelimiters = MakeDelimiters(false);
+constexpr std::array<bool, 256> kUtf8Delimiters = MakeDelimiters(true);
+
+constexpr bool IsContinuation(unsigned c) { return (c & 0xC0) == 0x80; }
+
+// ISO-8859-1's case pairs in UTF-8 are C3 80-9E and C3 A0-BE (not × and ÷),
+// so their second bytes fold as the ASCII letters do. The lead byte is left
+// alone, which keeps every other character's bytes apart from C3's; the
+// check that a folded byte follows C3 is left to the candidate match.
+constexpr std::array<unsigned char, 256> MakeUtf8Fold() {
+  std::array<unsigned char, 256> t{};
+  for (unsigned c = 0; c < 256; ++c) {
+    const bool folds = (c >= 'A' && c <= 'Z') || (c >= 0x80 && c <= 0x9E && c != 0x97);
+    t[c] = static_cast<unsigned char>(folds ? c + 0x20 : c);
+  }
+  return t;
+}
+
+constexpr std::array<unsigned char, 256> kUtf8Fold = MakeUtf8Fold();
 
 // The match is s[first .. last]; past the end of the line counts as NUL,
 // which is a delimiter.
+template <bool kUtf8>
 inline bool IsWholeWord(const unsigned char* s, size_t len, size_t first, size_t last) {
-  return (first == 0 || kDelimiters[s[first - 1]]) && (last + 1 == len || kDelimiters[s[last + 1]]);
+  const std::array<bool, 256>& delimiters = kUtf8 ? kUtf8Delimiters : kDelimiters;
+  return (first == 0 || delimiters[s[first - 1]]) && (last + 1 == len || delimiters[s[last + 1]]);
 }
 
 // What the scan of one line reads, copied out of the engine so that the
@@ -42,14 +62,33 @@ struct LineScan {
   const uint8_t* skip;  // by raw byte
   size_t lookAt;
   bool wholeWord;
+  // UTF-8 only.
+  const unsigned char* rawPattern;
+  const uint32_t* exactBytes;
+  size_t exactCount;
 };
 
 constexpr size_t kNoMatch = 0;
 
+// Whether a window that equals the pattern after translation is a match: in
+// UTF-8 it must be whole characters and fold only where the pattern's letter
+// does. A pattern of whole characters cannot begin where the translated text
+// has a continuation byte, so only the end needs looking at.
+template <bool kUtf8>
+inline bool Accepted(const LineScan& l, size_t first, size_t after) {
+  const unsigned char* const s = l.text;
+  if constexpr (kUtf8) {
+    if (after < l.length && IsContinuation(s[after])) return false;
+    for (size_t k = 0; k < l.exactCount; ++k)
+      if (s[first + l.exactBytes[k]] != l.rawPattern[l.exactBytes[k]]) return false;
+  }
+  return !l.wholeWord || IsWholeWord<kUtf8>(s, l.length, first, after - 1);
+}
+
 // `after` is the index just past the current window (run + 1); returns that
 // of the next match, or kNoMatch. The windows tried are those of the skip
 // table and the look-at distance whether or not the text side is translated.
-template <bool kTranslate>
+template <bool kTranslate, bool kUtf8>
 inline size_t NextMatch(const LineScan& l, size_t after) {
   const unsigned char* const s = l.text;
   const size_t len = l.length;
@@ -64,7 +103,7 @@ inline size_t NextMatch(const LineScan& l, size_t after) {
     const size_t first = after - n;
     size_t i = 0;
     while (i + 1 < n && byte(first + i) == l.pattern[i]) ++i;
-    if (i + 1 == n && (!l.wholeWord || IsWholeWord(s, len, first, after - 1))) return after;
+    if (i + 1 == n && Accepted<kUtf8>(l, first, after)) return after;
     after += l.lookAt;
     if (after > len) return kNoMatch;
     after += l.skip[s[after - 1]] - 1u;
@@ -92,9 +131,17 @@ void TEditSearch::SetOptions(unsigned options) {
   skipValid_ = false;
 }
 
+void TEditSearch::SetEncoding(TextEncoding encoding) {
+  const bool utf8 = encoding == TextEncoding::Utf8;
+  if (utf8 == utf8_) return;
+  utf8_ = utf8;
+  SetTranslation();
+  skipValid_ = false;
+}
+
 void TEditSearch::SetTranslation() {
-  for (unsigned c = 0; c < 256; ++c)
-    translation_[c] = sensitive_ ? static_cast<unsigned char>(c) : kLatin1Lower[c];
+  const std::array<unsigned char, 256>& fold = utf8_ ? kUtf8Fold : kLatin1Lower;
+  for (unsigned c = 0; c < 256; ++c) translation_[c] = sensitive_ ? static_cast<unsigned char>(c) : fold[c];
 }
 
 void TEditSearch::BuildSkipTable() {
@@ -111,11 +158,18 @@ void TEditSearch::BuildSkipTable() {
   for (unsigned c = 0; c < 256; ++c) skip_[c] = static_cast<uint8_t>(std::min(skip[translation_[c]], 255));
   lookAt_ = 1;
   while (lookAt_ < n && at(n - 1) != at(n - 1 - lookAt_)) ++lookAt_;
+  // A second byte that folds is a letter's only after C3.
+  exactBytes_.clear();
+  for (size_t i = 0; utf8_ && i < pattern_.size(); ++i) {
+    const auto c = static_cast<unsigned char>(pattern_[i]);
+    const bool paired = IsContinuation(c) && translation_[c ^ 0x20u] == translation_[c];
+    if (paired && (i == 0 || pattern_[i - 1] != '\xC3')) exactBytes_.push_back(static_cast<uint32_t>(i));
+  }
   patternLength_ = n;
   skipValid_ = true;
 }
 
-template <bool kTranslate>
+template <bool kTranslate, bool kUtf8>
 inline void TEditSearch::ScanLine(std::string_view text) {
   const LineScan l{reinterpret_cast<const unsigned char*>(text.data()),
                    text.size(),
@@ -124,8 +178,12 @@ inline void TEditSearch::ScanLine(std::string_view text) {
                    translation_.data(),
                    skip_.data(),
                    static_cast<size_t>(lookAt_),
-                   wholeWord_};
-  for (size_t after = l.patternLength; (after = NextMatch<kTranslate>(l, after)) != kNoMatch; after += l.patternLength)
+                   wholeWord_,
+                   reinterpret_cast<const unsigned char*>(pattern_.data()),
+                   exactBytes_.data(),
+                   exactBytes_.size()};
+  for (size_t after = l.patternLength; (after = NextMatch<kTranslate, kUtf8>(l, after)) != kNoMatch;
+       after += l.patternLength)
     results_.push_back(static_cast<int32_t>(after + 1 - l.patternLength));
 }
 
@@ -133,8 +191,13 @@ int TEditSearch::FindAll(std::string_view text) {
   results_.clear();
   if (!skipValid_) BuildSkipTable();
   if (text.size() < static_cast<size_t>(patternLength_)) return 0;
-  if (sensitive_) ScanLine<false>(text);
-  else ScanLine<true>(text);
+  if (utf8_) {
+    if (sensitive_) ScanLine<false, true>(text);
+    else ScanLine<true, true>(text);
+  } else {
+    if (sensitive_) ScanLine<false, false>(text);
+    else ScanLine<true, false>(text);
+  }
   return static_cast<int>(results_.size());
 }
 

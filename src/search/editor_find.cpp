@@ -1,7 +1,9 @@
 #include "search/editor_find.h"
 
 #include "controls/source_editor.h"
+#include "search/edit_search.h"
 #include "search/find_operation.h"
+#include "search/search_settings.h"
 
 namespace kw {
 
@@ -36,8 +38,11 @@ class EditorLines final : public FindView {
 }  // namespace
 
 int FindInEditor(SourceEditor& editor, TEditSearch& engine, std::string_view searchText, unsigned options) {
+  const std::optional<std::string> pattern = SearchBytes(searchText, editor.Encoding());
+  if (!pattern) return 0;
+  engine.SetEncoding(editor.Encoding());
   EditorLines lines(editor);
-  return FindInView(lines, engine, searchText, options);
+  return FindInView(lines, engine, *pattern, options);
 }
 
 }  // namespace kw

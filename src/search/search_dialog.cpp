@@ -16,10 +16,10 @@ namespace kw {
 namespace {
 
 QString FromBytes(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string ToBytes(const QString& text) { return text.toLatin1().toStdString(); }
+std::string ToBytes(const QString& text) { return text.toUtf8().toStdString(); }
 
 }  // namespace
 

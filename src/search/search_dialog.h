@@ -33,7 +33,7 @@ class TTextSearchDialog : public QDialog {
   void SetSearchInSelectionOnly(bool on);
   bool SearchWholeWords() const;
   void SetSearchWholeWords(bool on);
-  // The combo box's text, as bytes.
+  // The combo box's text, in UTF-8.
   std::string SearchText() const;
   void SetSearchText(const std::string& text);
   // The combo box's entries joined by CR LF, at most the first ten. Writing

@@ -8,6 +8,27 @@
 
 namespace kw {
 
+namespace {
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// U+00C0-U+00FF are C3 80-BF: the code point is the second byte + 0x40.
+std::string LowerLatin1Letters(std::string_view utf8) {
+  std::string lowered(utf8);
+  for (size_t i = 0; i < lowered.size(); ++i) {
+    const auto c = static_cast<unsigned char>(lowered[i]);
+    if (c < 0x80) {
+      lowered[i] = LowerLatin1(lowered[i]);
+    } else if (c == 0xC3 && i + 1 < lowered.size() && IsContinuation(lowered[i + 1])) {
+      ++i;
+      (void) static_cast<char>(kLatin1Lower[static_cast<unsigned char>(lowered[i]) + 0x40u] - 0x40u);
+    }
+  }
+  return lowered;
+}
+
+}  // namespace
+
 std::vector<std::string> SplitSearchHistory(std::string_view history) { return SplitStringList(history); }
 
 std::string JoinSearchHistory(const std::vector<std::string>& entries) {
@@ -22,11 +43,29 @@ std::string JoinSearchHistory(const std::vector<std::string>& entries) {
 
 bool PutFirstInSearchHistory(std::vector<std::string>& entries, const std::string& typed) {
   if (typed.empty()) return false;
+  const std::string lowered = LowerLatin1Letters(typed);
   const auto same = std::find_if(entries.begin(), entries.end(),
-                                 [&](const std::string& entry) { return EqualIgnoringCaseLatin1(entry, typed); });
+                                 [&](const std::string& entry) { return LowerLatin1Letters(entry) == lowered; });
   if (same != entries.end()) entries.erase(same);
   entries.insert(entries.begin(), typed);
   return true;
+}
+
+std::optional<std::string> SearchBytes(std::string_view typed, TextEncoding encoding) {
+  if (encoding == TextEncoding::Utf8) return std::string(typed);
+  std::string latin1;
+  latin1.reserve(typed.size());
+  for (size_t i = 0; i < typed.size(); ++i) {
+    const auto c = static_cast<unsigned char>(typed[i]);
+    if (c < 0x80) {
+      latin1 += typed[i];
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < typed.size() && IsContinuation(typed[i + 1])) {
+      latin1 += static_cast<char>((c & 0x03u) << 6 | (static_cast<unsigned char>(typed[++i]) & 0x3Fu));
+    } else {
+      return std::nullopt;
+    }
+  }
+  return latin1;
 }
 
 unsigned SearchOptions(const TSearchSettings& settings, bool backwards, bool fromCaret) {

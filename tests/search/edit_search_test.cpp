@@ -4,6 +4,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <cctype>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,6 +127,96 @@ TEST(EditSearch, AgreesWithNaiveSearchOnRandomBytes) {
     engine.SetPattern(pattern);
     ASSERT_EQ(FindAll(engine, text), NaiveFindAll(text, pattern, options, utf8))
         << testing::PrintToString(pattern) << " in " << testing::PrintToString(text) << " options " << options;
+  }
+  freelocale(utf8);
+}
+
+// Characters as code points, each with the byte column it starts at; a
+// continuation byte left over after a character makes it one that matches
+// no pattern's (a text need not be valid UTF-8).
+struct Utf8Text {
+  std::string bytes;
+  std::vector<char32_t> chars;
+  std::vector<int> columns;
+};
+
+constexpr char32_t kInvalid = 0x80000000;
+
+// Leftmost non-overlapping matches of whole characters; ISO-8859-1's case
+// pairs fold, only ASCII's punctuation, space and controls end words.
+Starts NaiveUtf8FindAll(const Utf8Text& text, const std::vector<char32_t>& pattern, unsigned options) {
+  const auto fold = [&](char32_t c) { return (options & soMatchCase) || c > 0xFF ? c : kLatin1Lower[c]; };
+  const auto delimiter = [&](size_t i) {
+    const char32_t c = i < text.chars.size() ? text.chars[i] : 0;
+    return c < 0x80 && c != '_' && !std::isalnum(static_cast<int>(c));
+  };
+  Starts starts;
+  for (size_t i = 0; i + pattern.size() <= text.chars.size(); ++i) {
+    bool equal = true;
+    for (size_t k = 0; k < pattern.size() && equal; ++k) equal = fold(text.chars[i + k]) == fold(pattern[k]);
+    if (equal && (options & soWholeWord)) equal = (i == 0 || delimiter(i - 1)) && delimiter(i + pattern.size());
+    if (!equal) continue;
+    starts.push_back(text.columns[i]);
+    i += pattern.size() - 1;
+  }
+  return starts;
+}
+
+std::string EncodeUtf8(char32_t c) {
+  if (c < 0x80) return std::string(1, static_cast<char>(c));
+  std::string bytes;
+  int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+  const unsigned lead[] = {0, 0xC0, 0xE0, 0xF0};
+  bytes += static_cast<char>(lead[continuations] | (c >> (6 * continuations)));
+  while (continuations-- > 0) bytes += static_cast<char>(0x80 | ((c >> (6 * continuations)) & 0x3F));
+  return bytes;
+}
+
+// The same random lines through one engine in UTF-8, against the naive
+// search, and now and then in ISO-8859-1, so that switching rebuilds.
+TEST(EditSearch, Utf8AgreesWithNaiveSearchOnRandomText) {
+  const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+  if (!utf8) GTEST_SKIP() << "no C.UTF-8 locale";
+  // é É, ĉ ĩ (C4 89, C4 A9: a pair under another lead), the ends of the
+  // letter range (À à, ß ÿ Ÿ, × ÷), € and a four-byte character; kInvalid
+  // stands for a stray continuation byte.
+  const char32_t alphabet[] = {U'a', U'\xE9', U'\xC9', U'\u0109', U'\u0129', kInvalid, U'A', U' ', U'_', U'1',
+                               U'\xC0', U'\xE0', U'\xD7', U'\xF7', U'\xDF', U'\xFF', U'\u0178', U'\u20AC',
+                               U'\U0001F600', U'.'};
+  std::mt19937 rng(7331);
+  const auto randomChars = [&](size_t n, size_t letters, bool strays) {
+    Utf8Text t;
+    for (size_t i = 0; i < n; ++i) {
+      const char32_t c = alphabet[rng() % letters];
+      if (c != kInvalid) {
+        t.columns.push_back(static_cast<int>(t.bytes.size()) + 1);
+        t.chars.push_back(c);
+        t.bytes += EncodeUtf8(c);
+      } else if (strays && (t.chars.empty() || t.chars.back() >= 0x80)) {
+        // Only where it joins a word, so that either end of it is a word byte.
+        if (t.chars.empty()) t.columns.push_back(1), t.chars.push_back(kInvalid);
+        t.chars.back() |= kInvalid;
+        t.bytes += '\xA9';
+      }
+    }
+    return t;
+  };
+  TEditSearch engine;
+  for (int round = 0; round < 30000; ++round) {
+    const size_t letters = round % 2 ? std::size(alphabet) : 6;
+    const Utf8Text text = randomChars(rng() % 30, letters, true);
+    const Utf8Text pattern = randomChars(1 + rng() % 4, letters, false);
+    if (pattern.chars.empty()) continue;
+    const unsigned options = rng() % 4;  // soMatchCase, soWholeWord
+    const bool latin1 = rng() % 8 == 0;
+    engine.SetEncoding(latin1 ? TextEncoding::Latin1 : TextEncoding::Utf8);
+    engine.SetOptions(options);
+    engine.SetPattern(pattern.bytes);
+    const Starts expected = latin1 ? NaiveFindAll(text.bytes, pattern.bytes, options, utf8)
+                                   : NaiveUtf8FindAll(text, pattern.chars, options);
+    ASSERT_EQ(FindAll(engine, text.bytes), expected) << testing::PrintToString(pattern.bytes) << " in "
+                                                      << testing::PrintToString(text.bytes) << " options " << options
+                                                      << (latin1 ? " ISO-8859-1" : " UTF-8");
   }
   freelocale(utf8);
 }

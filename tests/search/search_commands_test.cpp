@@ -36,7 +36,9 @@ void FillIn(TTextSearchDialog& d, const Fill& fill) {
   if (fill.text) {
     d.cbSearchText->lineEdit()->selectAll();
     if (fill.text->isEmpty()) QTest::keyClick(d.cbSearchText, Qt::Key_Backspace);
-    else QTest::keyClicks(d.cbSearchText, *fill.text);
+    else
+      for (const QChar c : *fill.text)  // keyClicks types ASCII only
+        QTest::sendKeyEvent(QTest::Click, d.cbSearchText, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
   auto tick = [](QAbstractButton* box, std::optional<bool> on) {
     if (on && box->isChecked() != *on) box->click();
@@ -266,6 +268,21 @@ class SearchCommandsTest : public QObject {
     QCOMPARE(Selection(), QString("1:9-1:12"));
     Find({.wholeWords = false});
     QCOMPARE(Selection(), QString("1:1-1:4"));
+  }
+
+  // The typed text is searched in the document's encoding: a character that
+  // ISO-8859-1 lacks is not there, and never searched for as anything else.
+  void searchesInTheDocumentsEncoding() {
+    const std::string utf8 = "Caf\xC3\xA9 costs 5 \xE2\x82\xAC", latin1 = "Caf\xE9 costs ? \x80";
+    const struct { std::string document; QString text, selection; } rows[] = {
+        {utf8, "\u20AC", "1:15-1:18"}, {utf8, "\u00C9", "1:4-1:6"}, {latin1, "\u00C9", "1:4-1:5"},
+        {latin1, "\u20AC", "Not found."}};
+    for (const auto& r : rows) {
+      qInfo() << r.text << QByteArray::fromStdString(r.document);
+      Open(r.document);
+      Find({.text = r.text});
+      QCOMPARE(dialogs_->infos.empty() ? Selection() : dialogs_->infos.front(), r.selection);
+    }
   }
 
   // The settings and the history go from one dialog to the next; "Abc"

@@ -14,8 +14,9 @@ using Entries = std::vector<std::string>;
 TEST(SearchSettings, TypedTextComesFirst) {
   const struct { Entries before; std::string typed; Entries after; } rows[] = {
       {{"one", "two", "three"}, "two", {"two", "one", "three"}},
-      {{"caf\xe9"}, "CAF\xc9", {"CAF\xc9"}},
-      {{"a\xd7"}, "A\xf7", {"A\xf7", "a\xd7"}},  // not a letter pair
+      {{"caf\xc3\xa9"}, "CAF\xc3\x89", {"CAF\xc3\x89"}},
+      {{"a\xc3\x97"}, "A\xc3\xb7", {"A\xc3\xb7", "a\xc3\x97"}},  // not a letter pair
+      {{"\xc4\x89"}, "\xc4\xa9", {"\xc4\xa9", "\xc4\x89"}},      // not ISO-8859-1's
       {{"abcd"}, "abc", {"abc", "abcd"}},
       {{"one", "two"}, "", {"one", "two"}},
   };
