@@ -21,7 +21,7 @@ std::string LowerLatin1Letters(std::string_view utf8) {
       lowered[i] = LowerLatin1(lowered[i]);
     } else if (c == 0xC3 && i + 1 < lowered.size() && IsContinuation(lowered[i + 1])) {
       ++i;
-      (void) static_cast<char>(kLatin1Lower[static_cast<unsigned char>(lowered[i]) + 0x40u] - 0x40u);
+      lowered[i] = static_cast<char>(kLatin1Lower[static_cast<unsigned char>(lowered[i]) + 0x40u] - 0x40u);
     }
   }
   return lowered;
