@@ -29,9 +29,9 @@ constexpr std::array<bool, 256> kUtf8Delimiters = MakeDelimiters(true);
 constexpr bool IsContinuation(unsigned c) { return (c & 0xC0) == 0x80; }
 
 // ISO-8859-1's case pairs in UTF-8 are C3 80-9E and C3 A0-BE (not × and ÷),
-// so their second bytes fold as the ASCII letters do. The lead byte is left
-// alone, which keeps every other character's bytes apart from C3's; the
-// check that a folded byte follows C3 is left to the candidate match.
+// so their second bytes fold as the ASCII letters do. Lead bytes stay as
+// they are, so the text has C3 before a folded byte exactly where the
+// pattern has; whether it does is checked on each candidate match.
 constexpr std::array<unsigned char, 256> MakeUtf8Fold() {
   std::array<unsigned char, 256> t{};
   for (unsigned c = 0; c < 256; ++c) {

@@ -1,6 +1,7 @@
 #include "search/edit_search.h"
 
 #include <gtest/gtest.h>
+#include <QString>
 #include <locale.h>
 #include <wctype.h>
 
@@ -162,16 +163,6 @@ Starts NaiveUtf8FindAll(const Utf8Text& text, const std::vector<char32_t>& patte
   return starts;
 }
 
-std::string EncodeUtf8(char32_t c) {
-  if (c < 0x80) return std::string(1, static_cast<char>(c));
-  std::string bytes;
-  int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-  const unsigned lead[] = {0, 0xC0, 0xE0, 0xF0};
-  bytes += static_cast<char>(lead[continuations] | (c >> (6 * continuations)));
-  while (continuations-- > 0) bytes += static_cast<char>(0x80 | ((c >> (6 * continuations)) & 0x3F));
-  return bytes;
-}
-
 // The same random lines through one engine in UTF-8, against the naive
 // search, and now and then in ISO-8859-1, so that switching rebuilds.
 TEST(EditSearch, Utf8AgreesWithNaiveSearchOnRandomText) {
@@ -191,10 +182,8 @@ TEST(EditSearch, Utf8AgreesWithNaiveSearchOnRandomText) {
       if (c != kInvalid) {
         t.columns.push_back(static_cast<int>(t.bytes.size()) + 1);
         t.chars.push_back(c);
-        t.bytes += EncodeUtf8(c);
-      } else if (strays && (t.chars.empty() || t.chars.back() >= 0x80)) {
-        // Only where it joins a word, so that either end of it is a word byte.
-        if (t.chars.empty()) t.columns.push_back(1), t.chars.push_back(kInvalid);
+        t.bytes += QString::fromUcs4(&c, 1).toStdString();
+      } else if (strays && !t.chars.empty() && t.chars.back() >= 0x80) {  // a word's bytes on either side
         t.chars.back() |= kInvalid;
         t.bytes += '\xA9';
       }
