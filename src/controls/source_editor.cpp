@@ -103,7 +103,7 @@ void SourceEditor::SetHighlighter(THTMLHighlighter* highlighter) {
   Send(SCI_STYLESETBACK, STYLE_LINENUMBER, gutterBack);
   if (lexer_) lexer_->SetSuspended(false);
 
-  SetIdentChars(highlighter ? highlighter->GetIdentChars() : kHtmlIdentChars);
+  SetIdentChars(WordBytes());
   SendScintilla(SCI_SETWORDCHARS, 0UL, lexer_ ? lexer_->wordCharacters() : nullptr);
   // The lexer learns of each change from the notice sent before it; the
   // notices sent after one make the toolkit count characters from the start
@@ -194,7 +194,15 @@ bool SourceEditor::ReplaceFromFile(const std::string& path) {
 
 void SourceEditor::SetEncoding(TextEncoding encoding) {
   encoding_ = encoding;
-  setUtf8(encoding == TextEncoding::Utf8);
+  const bool utf8 = encoding == TextEncoding::Utf8;
+  setUtf8(utf8);
+  if (lexer_) lexer_->SetUtf8(utf8);
+  SetIdentChars(WordBytes());
+}
+
+const IdentCharTable& SourceEditor::WordBytes() const {
+  if (lexer_) return lexer_->IdentChars();
+  return encoding_ == TextEncoding::Utf8 ? kUtf8IdentChars : kHtmlIdentChars;
 }
 
 void SourceEditor::SaveToFile(const std::string& path) { SaveTextFile(path, Text(), breaks_); }

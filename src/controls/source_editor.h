@@ -130,6 +130,8 @@ class SourceEditor : public QsciScintilla {
   bool IsTypedText(const QKeyEvent* e) const;
   bool HandleSmartKey(const QKeyEvent* e);
   bool InsertWithReferences(const QString& text);
+  // The attached highlighter's word bytes, or plain text's in this encoding.
+  const IdentCharTable& WordBytes() const;
   void UpdateLineNumberWidth();
   void ApplyFonts();
   void ShowScrollHint(int value);
