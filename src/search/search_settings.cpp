@@ -12,7 +12,8 @@ namespace {
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// U+00C0-U+00FF are C3 80-BF: the code point is the second byte + 0x40.
+// The letters the search folds, lowered in UTF-8 text. U+00C0-U+00FF are
+// C3 80-BF: the code point is the second byte + 0x40.
 std::string LowerLatin1Letters(std::string_view utf8) {
   std::string lowered(utf8);
   for (size_t i = 0; i < lowered.size(); ++i) {
