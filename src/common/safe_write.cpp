@@ -13,6 +13,8 @@
 #include <memory>
 #include <system_error>
 
+#include "common/descriptors.h"
+
 namespace kw {
 
 namespace {
@@ -71,28 +73,6 @@ class StringSink : public ContentSink {
 
  private:
   std::string bytes_;
-};
-
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  int fd() const { return fd_; }
-
-  void Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    // Some file systems only report a failed write here.
-    if (::close(fd) != 0 && errno != EINTR) ThrowErrno(errno, "close");
-  }
-
- private:
-  int fd_;
 };
 
 void SyncFile(int fd) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/descriptors.h"
 #include "common/error.h"
 #include "common/paths.h"
 
@@ -33,20 +34,6 @@ std::string FileMessage(const char* verb, const std::string& path, const std::st
   throw EKempwellError(CannotOpenFileMessage(path, error));
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 std::string CannotOpenFileMessage(const std::string& path, int error) {
@@ -61,17 +48,17 @@ void ReadFilePieces(const std::string& path, size_t pieceSize,
                     const std::function<void(uint64_t size)>& size,
                     const std::function<void(std::string_view piece)>& consume) {
   // Non-blocking so that opening a FIFO with no writer returns at once.
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) ThrowOpenError(path, errno);
+  FileHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.fd() < 0) ThrowOpenError(path, errno);
 
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) ThrowOpenError(path, errno);
+  if (::fstat(fd.fd(), &st) != 0) ThrowOpenError(path, errno);
   if (S_ISDIR(st.st_mode)) ThrowOpenError(path, EISDIR);
   if (!S_ISREG(st.st_mode)) throw EKempwellError(FileMessage("open", path, "Not a regular file"));
   if (static_cast<uint64_t>(st.st_size) >= kMaxFileSize) ThrowOpenError(path, EFBIG);
 
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  const int flags = ::fcntl(fd.fd(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
     ThrowOpenError(path, errno);
   }
 
@@ -83,7 +70,7 @@ void ReadFilePieces(const std::string& path, size_t pieceSize,
   std::unique_ptr<char[]> buffer(new char[pieceSize]);
   uint64_t total = 0;
   for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer.get(), pieceSize);
+    const ssize_t n = ::read(fd.fd(), buffer.get(), pieceSize);
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowOpenError(path, errno);
