@@ -73,8 +73,10 @@ class TForm1 : public QMainWindow {
   void RunnerIdle();
   // Puts tidy's cleaned document into the editor.
   void RunnerFinished(const std::string& cleanedFile);
-  // Moves the editor to the line of the list's focused row.
+  // Moves the editor to the line and column of the list's focused row.
   void DiagListClick();
+  // F8 and Shift+F8: the next or previous message, round the list, chosen.
+  void GoToMessage(int step);
   // True from the start of a run until it has ended.
   bool TidyRunning() const { return tidyRun_ != nullptr; }
   // Stops the run in progress (Esc, the Run button while it reads "Stop").
@@ -174,6 +176,8 @@ class TForm1 : public QMainWindow {
   QAction* actSearch = nullptr;
   QAction* actSearchNext = nullptr;
   QAction* actSearchPrev = nullptr;
+  QAction* actNextMessage = nullptr;
+  QAction* actPrevMessage = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
   QAction* EncodingUtf8 = nullptr;
   QAction* EncodingLatin1 = nullptr;

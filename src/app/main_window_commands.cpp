@@ -55,6 +55,8 @@ void TForm1::BuildCommands() {
   actSearch = NewAction(QStringLiteral("Find"), kIconFind, QKeySequence(Qt::CTRL | Qt::Key_F));
   actSearchNext = NewAction(QStringLiteral("Find next"), -1, QKeySequence(Qt::Key_F3));
   actSearchPrev = NewAction(QStringLiteral("Find previous"), -1, QKeySequence(Qt::CTRL | Qt::Key_F3));
+  actNextMessage = NewAction(QStringLiteral("Next message"), -1, QKeySequence(Qt::Key_F8));
+  actPrevMessage = NewAction(QStringLiteral("Previous message"), -1, QKeySequence(Qt::SHIFT | Qt::Key_F8));
   Ohjelmatiedot1 = NewAction(QStringLiteral("&About"), -1);
   EncodingUtf8 = NewAction(QStringLiteral("UTF-8"), -1);
   EncodingLatin1 = NewAction(QStringLiteral("ISO-8859-1"), -1);
@@ -99,6 +101,8 @@ void TForm1::BuildCommands() {
   on(actSearch, [this] { actSearchExecute(); });
   on(actSearchNext, [this] { DoSearchText(false); });
   on(actSearchPrev, [this] { DoSearchText(true); });
+  on(actNextMessage, [this] { GoToMessage(1); });
+  on(actPrevMessage, [this] { GoToMessage(-1); });
   on(Avaaselaimessa1, [this] { Avaaselaimessa1Click(); });
   on(Ohjelmatiedot1, [this] { Ohjelmatiedot1Click(); });
   on(EncodingUtf8, [this] { SetDocumentEncoding(TextEncoding::Utf8); });
@@ -121,7 +125,7 @@ void TForm1::BuildCommands() {
   router_.SetContextMenuEntries({PopupUndo, PopupCut, PopupCopy, PopupPaste, EditSelectAll1});
   router_.SetMainMenuEntries({FileOpen1, Suorita1, Korvaa1, Sulje1, EditUndo1, EditCut1, EditCopy1, EditPaste1,
                               Valitsekaikki1, AutRiv, Avaaselaimessa1, actSearch});
-  router_.SetOtherCommands({actSearchNext, actSearchPrev});
+  router_.SetOtherCommands({actSearchNext, actSearchPrev, actNextMessage, actPrevMessage});
 }
 
 void TForm1::BuildMenus() {
@@ -140,6 +144,7 @@ void TForm1::BuildMenus() {
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({Toolbar1, AutRiv, Avaaselaimessa1, actSearch});
+  view->addActions({actNextMessage, actPrevMessage});
   QMenu* encoding = view->addMenu(QStringLiteral("&Encoding"));
   encoding->addActions({EncodingUtf8, EncodingLatin1});
 
@@ -168,6 +173,7 @@ void TForm1::ConnectEditor() {
   Editor->OnContextMenu = [this](SourceEditor&, const QPoint& pos) { PopupMenu1->popup(pos); };
   // A mouse click only: moving through the list with the keyboard leaves the editor alone.
   connect(DiagList, &QAbstractItemView::clicked, this, [this] { Guarded([this] { DiagListClick(); }); });
+  connect(DiagList, &TDiagListView::RowChosen, this, [this] { Guarded([this] { DiagListClick(); }); });
 }
 
 bool TForm1::EditorHasFocus() const { return focusWidget() == Editor; }

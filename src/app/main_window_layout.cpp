@@ -10,6 +10,7 @@
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
 #include "controls/splitter_bar.h"
+#include "tidy/diag_kind_delegate.h"
 #include "tidy/diag_list_model.h"
 
 namespace kw {
@@ -83,6 +84,7 @@ void TForm1::BuildLayout() {
   DiagList = new TDiagListView(Panel2);
   DiagModel = new TDiagListModel(DiagList);
   DiagList->setModel(DiagModel);
+  DiagList->setItemDelegate(new TDiagKindDelegate(DiagList));
   DiagList->SetColumnWidths(60, 500);
   listPanel->list = DiagList;
   listPanel->listMinHeight = 68;

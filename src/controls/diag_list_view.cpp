@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace kw {
+
 
 TDiagListView::TDiagListView(QWidget* parent) : QTreeView(parent) {
   setRootIsDecorated(false);
@@ -27,9 +29,20 @@ TDiagListView::TDiagListView(QWidget* parent) : QTreeView(parent) {
   header()->setStretchLastSection(false);
 }
 
+void TDiagListView::keyPressEvent(QKeyEvent* e) {
+  const int key = e->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && currentIndex().isValid()) {
+    emit RowChosen();
+    e->accept();
+    return;
+  }
+  QTreeView::keyPressEvent(e);
+}
+
 void TDiagListView::SetColumnWidths(int lineWidth, int messageWidth) {
   setColumnWidth(0, lineWidth);
   setColumnWidth(1, messageWidth);
+  setColumnWidth(2, 60);
 }
 
 }  // namespace kw

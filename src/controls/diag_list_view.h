@@ -1,5 +1,6 @@
 // The column list under the editor: a flat list with a header that the user
-// can resize and reorder, which never sorts on a header click.
+// can resize and reorder, which never sorts on a header click. Enter and
+// Space choose the focused row as a click does.
 #pragma once
 
 #include <QTreeView>
@@ -14,6 +15,13 @@ class TDiagListView : public QTreeView {
 
   // Applies the column widths; call after the model is set.
   void SetColumnWidths(int lineWidth, int messageWidth);
+
+ signals:
+  // Enter or Space on a row.
+  void RowChosen();
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
 };
 
 }  // namespace kw

@@ -272,6 +272,15 @@ TextPos SourceEditor::CaretPos() const { return PosAt(Send(SCI_GETCURRENTPOS)); 
 
 void SourceEditor::SetCaretPos(TextPos pos) { Send(SCI_GOTOPOS, static_cast<unsigned long>(Position(pos))); }
 
+void SourceEditor::SetCaretToCharacter(int line, int column) {
+  const long start = Position({line, 1});
+  const long end = Send(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(Send(SCI_LINEFROMPOSITION, start)));
+  // Counted by the editor, which knows what a character is in this encoding;
+  // it answers 0 for a count that runs past the text.
+  const long at = column <= 1 ? start : Send(SCI_POSITIONRELATIVE, static_cast<unsigned long>(start), column - 1);
+  Send(SCI_GOTOPOS, static_cast<unsigned long>(at == 0 || at > end ? (column <= 1 ? start : end) : at));
+}
+
 TextPos SourceEditor::SelStart() const { return PosAt(Send(SCI_GETSELECTIONSTART)); }
 
 TextPos SourceEditor::SelEnd() const { return PosAt(Send(SCI_GETSELECTIONEND)); }

@@ -70,6 +70,9 @@ class SourceEditor : public QsciScintilla {
   TextPos CaretPos() const;
   // Clamped to the text: line 1 at least, the last line at most; column 1 at least, the line's end at most.
   void SetCaretPos(TextPos pos);
+  // The caret on line `line` before character `column` (both from 1) as the
+  // editor shows characters; the line's end when it is shorter.
+  void SetCaretToCharacter(int line, int column);
   TextPos SelStart() const;
   TextPos SelEnd() const;
   // Selects from anchor to caret, each clamped as by SetCaretPos, and scrolls

@@ -1,5 +1,6 @@
 // The diagnostics list's rows as a Qt model: "Line" and "Message" columns
-// over DiagRows, in its display order.
+// over DiagRows, in its display order, then the message's "Column"; each
+// Message cell tells its kind under KindRole.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -12,7 +13,9 @@ class TDiagListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { LineColumn = 0, MessageColumn = 1 };
+  enum Column { LineColumn = 0, MessageColumn = 1, ColumnColumn = 2 };
+  // A DiagKind, as an int.
+  static constexpr int KindRole = Qt::UserRole;
 
   using QAbstractTableModel::QAbstractTableModel;
 

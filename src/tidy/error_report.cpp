@@ -57,7 +57,14 @@ TTreeData CutMessageLine(std::string_view line) {
   const long len = static_cast<long>(s.size());
   const long column = SearchFrom(s, "column", len, 6, 1);
   const long dash = SearchFrom(s, "-", len, 1, 1);
-  return TTreeData{RightPart(s, len - dash), TrimControls(LeftPart(s, column - 1))};
+  TTreeData row{RightPart(s, len - dash), TrimControls(LeftPart(s, column - 1))};
+  // The number between "column" and the dash, when it is one.
+  if (column > 0 && dash > column + 6) {
+    const std::string number = TrimControls(std::string_view(s).substr(column + 5, dash - column - 6));
+    if (!number.empty() && number.size() < 7 && number.find_first_not_of("0123456789") == std::string::npos)
+      row.Column = std::stoi(number);
+  }
+  return row;
 }
 
 void OutPutErrors(const std::vector<std::string>& errList, DiagRows& rows, const ErrorReportHooks& hooks) {

@@ -134,13 +134,23 @@ void TForm1::RunnerIdle() {
 
 void TForm1::RunnerFinished(const std::string& cleanedFile) { Editor->ReplaceFromFile(cleanedFile); }
 
+void TForm1::GoToMessage(int step) {
+  const int count = DiagModel->rowCount();
+  if (count == 0) return;
+  const QModelIndex current = DiagList->currentIndex();
+  const int row = current.isValid() ? ((current.row() + step) % count + count) % count : (step > 0 ? 0 : count - 1);
+  DiagList->setCurrentIndex(DiagModel->index(row, TDiagListModel::LineColumn));
+  DiagListClick();
+}
+
 void TForm1::DiagListClick() {
   const QModelIndex focused = DiagList->currentIndex();
   if (!focused.isValid()) return;
+  const TTreeData& row = DiagModel->Rows().Rows()[static_cast<size_t>(focused.row())];
   // Lines below 1 go where line 0 goes: the top of the document.
-  const int line = std::max(0, LineNumber(DiagModel->Rows().Rows()[static_cast<size_t>(focused.row())].Line));
+  const int line = std::max(0, LineNumber(row.Line));
   Editor->SetTopLine(line - 5);
-  Editor->SetCaretPos({line, 1});
+  Editor->SetCaretToCharacter(line, std::max(row.Column, 1));
   Editor->SetActiveLineColor(kYellow);
   Editor->setFocus();
 }

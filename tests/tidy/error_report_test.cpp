@@ -14,6 +14,7 @@
 #include "support/temp_files.h"
 #include "support/thrown.h"
 #include "support/trace_capture.h"
+#include "tidy/diag_kind.h"
 
 namespace kw {
 namespace {
@@ -48,19 +49,32 @@ TEST(ErrorReport, CutMessageLineTable) {
     const char* line;
     const char* expectedLine;
     const char* expectedMessage;
+    int expectedColumn;
+    DiagKind expectedKind;
   } rows[] = {
-      {"line 12 column 5 - Warning: missing </p>", "12", " Warning: missing </p>"},
-      {"line 3 column 1 -", "3", ""},
-      {"line 4 column 2 no dash", "4", "4 column 2 no dash"},
-      {"line  7 \x01" "column 2 - x", "7", " x"},
-      {"line column 2 - x", "", " x"},
-      {"line -3 column 1 - x", "-3", "3 column 1 - x"},
+      {"line 12 column 5 - Warning: missing </p>", "12", " Warning: missing </p>", 5, DiagKind::Warning},
+      {"line 3 column 1 -", "3", "", 1, DiagKind::Other},
+      {"line 4 column 2 no dash", "4", "4 column 2 no dash", 0, DiagKind::Other},
+      {"line  7 \x01" "column 2 - x", "7", " x", 2, DiagKind::Other},
+      {"line column 2 - x", "", " x", 2, DiagKind::Other},
+      {"line -3 column 1 - x", "-3", "3 column 1 - x", 0, DiagKind::Other},
+      {"line 5 column 1 - Error: <xyz> is not recognized!", "5", " Error: <xyz> is not recognized!", 1,
+       DiagKind::Error},
+      {"line 9 column 12 - Access: [1.1.1.1]: <img> missing 'alt' text.", "9",
+       " Access: [1.1.1.1]: <img> missing 'alt' text.", 12, DiagKind::Access},
+      {"line 1 column 1 - Info: Document content looks like HTML5", "1",
+       " Info: Document content looks like HTML5", 1, DiagKind::Info},
+      {"line 2 column x - Warning: odd", "2", " Warning: odd", 0, DiagKind::Warning},
   };
   for (const auto& r : rows) {
     const TTreeData cut = CutMessageLine(r.line);
     EXPECT_EQ(cut.Line, r.expectedLine) << r.line;
     EXPECT_EQ(cut.Message, r.expectedMessage) << r.line;
+    EXPECT_EQ(cut.Column, r.expectedColumn) << r.line;
+    EXPECT_EQ(KindOf(cut.Message), r.expectedKind) << r.line;
   }
+  EXPECT_EQ(KindOf(" Config: unknown option: x"), DiagKind::Config);
+  EXPECT_EQ(KindOf(" Document: \"no\" is not a file!"), DiagKind::Error);
 }
 
 TEST(ErrorReport, TracePointsStatusAndRepaintsInOrder) {

@@ -21,6 +21,7 @@
 #include "support/fake_tidy.h"
 #include "support/scripted_dialogs.h"
 #include "support/scripted_window.h"
+#include "tidy/diag_kind.h"
 #include "tidy/diag_list_model.h"
 #include "support/trace_capture.h"
 #include "support/trace_processes.h"
@@ -147,22 +148,28 @@ class TidyRunTest : public QObject {
     QCOMPARE(form_->btRun->text(), QString("&Run tidy"));
   }
 
-  void aClickOnARowMovesTheEditorToItsLine() {
-    tidy_->SetReport(
-        "line 41 column 1 - Warning: forty\nline 4 column 2 - Warning: three\nline  column - odd\n");
-    Open(NumberedLines(100));
+  // A click, Enter or Space on a row, or F8 and Shift+F8 from anywhere, put
+  // the caret on the message's line and column, counted in characters.
+  void aRowMovesTheEditorToItsLineAndColumn() {
+    tidy_->SetReport("line 41 column 1 - Warning: forty\nline 4 column 2 - Warning: three\nline  column - odd\n"
+                     "line 2 column 5 - Info: after a two-byte letter\n");
+    Open("<p>\xC3\xA9xyz</p>\n" + NumberedLines(100));
     form_->resize(700, 700);
     form_->Suorita1->trigger();
-    QCOMPARE(ListRows(), QStringList({"| odd", "4| Warning: three", "41| Warning: forty"}));
+    QCOMPARE(ListRows(), QStringList({"| odd", "2| Info: after a two-byte letter", "4| Warning: three",
+                                      "41| Warning: forty"}));
+    QCOMPARE(form_->DiagModel->index(2, 2).data().toInt(), 2);
+    QCOMPARE(form_->DiagModel->index(2, 1).data(kw::TDiagListModel::KindRole).toInt(),
+             static_cast<int>(kw::DiagKind::Warning));
 
-    ClickRow(2);
+    ClickRow(3);
     QCOMPARE(Editor().TopLine(), 36);
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{41, 1}));
     QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 0));
     QVERIFY(Editor().hasFocus());
-    ClickRow(1);
+    ClickRow(2);
     QCOMPARE(Editor().TopLine(), 1);
-    QCOMPARE(Editor().CaretPos(), (kw::TextPos{4, 1}));
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{4, 2}));
     // A Line that is no number goes to the top, like line 0.
     ClickRow(0);
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{1, 1}));
@@ -170,8 +177,23 @@ class TidyRunTest : public QObject {
     QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 255));
     // Dragging the Message column first changes only the display.
     form_->DiagList->header()->moveSection(1, 0);
-    ClickRow(2);
+    ClickRow(3);
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{41, 1}));
+
+    QTest::keyClick(&Editor(), Qt::Key_F8);  // round to the first row
+    QCOMPARE(form_->DiagList->currentIndex().row(), 0);
+    QTest::keyClick(&Editor(), Qt::Key_F8);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{2, 6}));  // é is two bytes
+    QTest::keyClick(&Editor(), Qt::Key_F8, Qt::ShiftModifier);
+    QTest::keyClick(&Editor(), Qt::Key_F8, Qt::ShiftModifier);
+    QCOMPARE(form_->DiagList->currentIndex().row(), 3);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+      form_->DiagList->setFocus();
+      form_->DiagList->setCurrentIndex(form_->DiagModel->index(2, 0));
+      QTest::keyClick(form_->DiagList, key);
+      QCOMPARE(Editor().CaretPos(), (kw::TextPos{4, 2}));
+      QVERIFY(Editor().hasFocus());
+    }
   }
 
   void aRunRefusesTheDocumentCommandsAndAClosingWindowStopsTidy() {

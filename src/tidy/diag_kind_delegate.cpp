@@ -1,0 +1,29 @@
+#include "tidy/diag_kind_delegate.h"
+
+#include <QApplication>
+#include <QStyle>
+
+#include "tidy/diag_kind.h"
+#include "tidy/diag_list_model.h"
+
+namespace kw {
+
+void TDiagKindDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  const QVariant kind = index.data(TDiagListModel::KindRole);
+  if (!kind.isValid()) return;
+  QStyle::StandardPixmap icon;
+  switch (static_cast<DiagKind>(kind.toInt())) {
+    case DiagKind::Error: icon = QStyle::SP_MessageBoxCritical; break;
+    case DiagKind::Warning:
+    case DiagKind::Config: icon = QStyle::SP_MessageBoxWarning; break;
+    case DiagKind::Info:
+    case DiagKind::Access: icon = QStyle::SP_MessageBoxInformation; break;
+    case DiagKind::Other: return;
+  }
+  option->icon = QApplication::style()->standardIcon(icon);
+  option->features |= QStyleOptionViewItem::HasDecoration;
+  option->decorationSize = QSize(14, 14);
+}
+
+}  // namespace kw

@@ -1,0 +1,18 @@
+// Paints a message's kind as an icon in front of its text in the list.
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace kw {
+
+class TDiagKindDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
+
+}  // namespace kw
