@@ -77,6 +77,8 @@ class TForm1 : public QMainWindow {
   void DiagListClick();
   // F8 and Shift+F8: the next or previous message, round the list, chosen.
   void GoToMessage(int step);
+  // Marks the lines of the listed messages in the editor's margin.
+  void MarkMessages();
   // True from the start of a run until it has ended.
   bool TidyRunning() const { return tidyRun_ != nullptr; }
   // Stops the run in progress (Esc, the Run button while it reads "Stop").
@@ -216,6 +218,8 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<UserDialogs> dialogs_;
   ShortcutRouter router_;
   BrowserCopies browserCopies_;
+  // The margin mark of each listed row, in the list's order; 0 for none.
+  std::vector<int> markHandles_;
   // The run in progress, while btRunClick is on the stack.
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
+#include "tidy/diag_list_model.h"
 
 namespace kw {
 
@@ -174,6 +175,20 @@ void TForm1::ConnectEditor() {
   // A mouse click only: moving through the list with the keyboard leaves the editor alone.
   connect(DiagList, &QAbstractItemView::clicked, this, [this] { Guarded([this] { DiagListClick(); }); });
   connect(DiagList, &TDiagListView::RowChosen, this, [this] { Guarded([this] { DiagListClick(); }); });
+  // The marks go with the rows they stand for.
+  connect(DiagModel, &QAbstractItemModel::modelReset, this, [this] {
+    if (DiagModel->rowCount() != 0) return;
+    Editor->ClearMessageMarks();
+    markHandles_.clear();
+  });
+  Editor->OnMarkToolTip = [this](SourceEditor&, int line) {
+    QStringList messages;
+    const std::vector<TTreeData>& rows = DiagModel->Rows().Rows();
+    for (size_t i = 0; i < markHandles_.size(); ++i)
+      if (markHandles_[i] != 0 && Editor->MessageMarkLine(markHandles_[i]) == line)
+        messages << QString::fromLatin1(rows[i].Message).trimmed();
+    return messages.join(QLatin1Char('\n'));
+  };
 }
 
 bool TForm1::EditorHasFocus() const { return focusWidget() == Editor; }

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QHelpEvent>
 #include <QToolTip>
 #include <QUrl>
 
@@ -29,6 +30,10 @@ unsigned long LoadSlack(uint64_t size) { return static_cast<unsigned long>(size 
 
 constexpr size_t kLoadPiece = 1 << 20;
 constexpr unsigned long kMinimumSlack = 65536;
+// The margin beside the line numbers that shows the marks, and its markers.
+constexpr unsigned long kMarkMargin = 1;
+constexpr int kMarkMask = 0b111;
+constexpr int kMarkWidth = 12;
 
 int ScintillaEolMode(BreakStyle style) {
   switch (style) {
@@ -60,7 +65,15 @@ SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
 
   ApplyFonts();
   setMarginLineNumbers(0, true);
-  setMarginWidth(1, 0);
+  setMarginWidth(kMarkMargin, 0);
+  Send(SCI_SETMARGINMASKN, kMarkMargin, kMarkMask);
+  // Blue, orange and red dots, as 0xBBGGRR.
+  const long colors[] = {0xCC6600, 0x00A5FF, 0x0000D0};
+  for (unsigned long kind = 0; kind < 3; ++kind) {
+    Send(SCI_MARKERDEFINE, kind, SC_MARK_CIRCLE);
+    Send(SCI_MARKERSETFORE, kind, colors[kind]);
+    Send(SCI_MARKERSETBACK, kind, colors[kind]);
+  }
   UpdateLineNumberWidth();
 
   setTabWidth(kTabWidth);
@@ -203,6 +216,42 @@ void SourceEditor::SetEncoding(TextEncoding encoding) {
 const IdentCharTable& SourceEditor::WordBytes() const {
   if (lexer_) return lexer_->IdentChars();
   return encoding_ == TextEncoding::Utf8 ? kUtf8IdentChars : kHtmlIdentChars;
+}
+
+int SourceEditor::AddMessageMark(int line, MarkKind kind) {
+  if (marginWidth(kMarkMargin) == 0) setMarginWidth(kMarkMargin, kMarkWidth);
+  const long lines = Send(SCI_GETLINECOUNT);
+  return static_cast<int>(Send(SCI_MARKERADD, static_cast<unsigned long>(std::clamp<long>(line, 1, lines) - 1),
+                               static_cast<long>(kind)));
+}
+
+int SourceEditor::MessageMarkLine(int handle) const {
+  return static_cast<int>(Send(SCI_MARKERLINEFROMHANDLE, static_cast<unsigned long>(handle))) + 1;
+}
+
+int SourceEditor::MessageMarksOn(int line) const {
+  return static_cast<int>(Send(SCI_MARKERGET, static_cast<unsigned long>(line - 1))) & kMarkMask;
+}
+
+void SourceEditor::ClearMessageMarks() {
+  for (unsigned long kind = 0; kind < 3; ++kind) Send(SCI_MARKERDELETEALL, kind);
+  setMarginWidth(kMarkMargin, 0);
+}
+
+bool SourceEditor::viewportEvent(QEvent* e) {
+  if (e->type() == QEvent::ToolTip && OnMarkToolTip) {
+    const QPoint at = static_cast<QHelpEvent*>(e)->pos();
+    const long margins = Send(SCI_GETMARGINWIDTHN, 0) + Send(SCI_GETMARGINWIDTHN, kMarkMargin);
+    if (at.x() < margins) {
+      const long position = Send(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(margins), at.y());
+      const int line = static_cast<int>(Send(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position))) + 1;
+      const QString text = MessageMarksOn(line) ? OnMarkToolTip(*this, line) : QString();
+      if (text.isEmpty()) QToolTip::hideText();
+      else QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text, viewport());
+      return true;
+    }
+  }
+  return QsciScintilla::viewportEvent(e);
 }
 
 void SourceEditor::SaveToFile(const std::string& path) { SaveTextFile(path, Text(), breaks_); }

@@ -94,6 +94,19 @@ class SourceEditor : public QsciScintilla {
   // styled until it is painted. The highlighter must outlive its use here.
   void SetHighlighter(THTMLHighlighter* highlighter);
 
+  // Marks in the margin beside a line (from 1) by kind: error, warning or
+  // information. They move with the text; AddMessageMark gives the handle
+  // that MessageMarkLine follows (0 once the mark's line is gone).
+  // The higher kind is drawn over the others on one line.
+  enum class MarkKind { Information = 0, Warning = 1, Error = 2 };
+  int AddMessageMark(int line, MarkKind kind);
+  int MessageMarkLine(int handle) const;
+  // The kinds marked on a line, as a bit set (1 << MarkKind).
+  int MessageMarksOn(int line) const;
+  void ClearMessageMarks();
+  // The text for a mark's tooltip; the line is counted from 1.
+  std::function<QString(SourceEditor&, int line)> OnMarkToolTip;
+
   // The bytes that make up words, as the attached highlighter defines them.
   void SetIdentChars(const IdentCharTable& identChars) { identChars_ = identChars; }
   // The word around the caret (see WordAt).
@@ -118,6 +131,7 @@ class SourceEditor : public QsciScintilla {
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  bool viewportEvent(QEvent* e) override;
   // Pasted and dropped text, in the document's encoding.
   QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 

@@ -11,6 +11,7 @@
 #include "common/stop_signals.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
+#include "tidy/diag_kind.h"
 #include "tidy/diag_list_model.h"
 #include "tidy/tidy_job.h"
 #include "trace/trace_client.h"
@@ -97,6 +98,7 @@ void TForm1::btRunClick() {
       throw;
     }
     DiagModel->Assign(std::move(rows));
+    MarkMessages();
   }
   switch (job.Outcome) {
     case TidyOutcome::Stopped: SetStatusText(QStringLiteral("Stopped")); break;
@@ -134,6 +136,25 @@ void TForm1::RunnerIdle() {
 
 void TForm1::RunnerFinished(const std::string& cleanedFile) { Editor->ReplaceFromFile(cleanedFile); }
 
+void TForm1::MarkMessages() {
+  const std::vector<TTreeData>& rows = DiagModel->Rows().Rows();
+  markHandles_.assign(rows.size(), 0);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const int line = LineNumber(rows[i].Line);
+    if (line < 1) continue;
+    switch (KindOf(rows[i].Message)) {
+      case DiagKind::Error: markHandles_[i] = Editor->AddMessageMark(line, SourceEditor::MarkKind::Error); break;
+      case DiagKind::Warning:
+      case DiagKind::Config: markHandles_[i] = Editor->AddMessageMark(line, SourceEditor::MarkKind::Warning); break;
+      case DiagKind::Info:
+      case DiagKind::Access:
+        markHandles_[i] = Editor->AddMessageMark(line, SourceEditor::MarkKind::Information);
+        break;
+      case DiagKind::Other: break;
+    }
+  }
+}
+
 void TForm1::GoToMessage(int step) {
   const int count = DiagModel->rowCount();
   if (count == 0) return;
@@ -146,9 +167,12 @@ void TForm1::GoToMessage(int step) {
 void TForm1::DiagListClick() {
   const QModelIndex focused = DiagList->currentIndex();
   if (!focused.isValid()) return;
-  const TTreeData& row = DiagModel->Rows().Rows()[static_cast<size_t>(focused.row())];
-  // Lines below 1 go where line 0 goes: the top of the document.
-  const int line = std::max(0, LineNumber(row.Line));
+  const size_t index = static_cast<size_t>(focused.row());
+  const TTreeData& row = DiagModel->Rows().Rows()[index];
+  // The mark's line, which moved with the text; lines below 1 go where line 0
+  // goes: the top of the document.
+  const int mark = index < markHandles_.size() ? markHandles_[index] : 0;
+  const int line = mark != 0 ? Editor->MessageMarkLine(mark) : std::max(0, LineNumber(row.Line));
   Editor->SetTopLine(line - 5);
   Editor->SetCaretToCharacter(line, std::max(row.Column, 1));
   Editor->SetActiveLineColor(kYellow);

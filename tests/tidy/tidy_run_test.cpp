@@ -194,6 +194,18 @@ class TidyRunTest : public QObject {
       QCOMPARE(Editor().CaretPos(), (kw::TextPos{4, 2}));
       QVERIFY(Editor().hasFocus());
     }
+
+    // The margin marks a message's line by kind and moves with the text; the jump follows it.
+    QCOMPARE(Editor().MessageMarksOn(4), 1 << int(kw::SourceEditor::MarkKind::Warning));
+    QCOMPARE(Editor().MessageMarksOn(2), 1 << int(kw::SourceEditor::MarkKind::Information));
+    Editor().SetCaretPos({1, 1});
+    QTest::keyClick(&Editor(), Qt::Key_Return);
+    QCOMPARE(Editor().MessageMarksOn(5), 1 << int(kw::SourceEditor::MarkKind::Warning));
+    QCOMPARE(Editor().OnMarkToolTip(Editor(), 5), QString("Warning: three"));
+    ClickRow(2);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{5, 2}));
+    form_->DiagModel->Clear();  // as a new run or another document clears the list
+    QCOMPARE(Editor().MessageMarksOn(5), 0);
   }
 
   void aRunRefusesTheDocumentCommandsAndAClosingWindowStopsTidy() {
