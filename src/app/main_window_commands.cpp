@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
@@ -175,6 +176,16 @@ void TForm1::ConnectEditor() {
   // A mouse click only: moving through the list with the keyboard leaves the editor alone.
   connect(DiagList, &QAbstractItemView::clicked, this, [this] { Guarded([this] { DiagListClick(); }); });
   connect(DiagList, &TDiagListView::RowChosen, this, [this] { Guarded([this] { DiagListClick(); }); });
+  // Once the text changes the list describes an earlier text; its jumps
+  // follow the marks, which moved with the text.
+  connect(Editor, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int, int type, const char*, int, int, int, int, int, int, int) {
+            if (!(type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE)) ||
+                TidyRunning() || DiagModel->rowCount() == 0 || DiagModel->Stale())
+              return;
+            DiagModel->SetStale(true);
+            SetStatusText(Label1->text() + QStringLiteral(" - the text has changed since"));
+          });
   // The marks go with the rows they stand for.
   connect(DiagModel, &QAbstractItemModel::modelReset, this, [this] {
     if (DiagModel->rowCount() != 0) return;

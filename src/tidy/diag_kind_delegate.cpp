@@ -10,6 +10,8 @@ namespace kw {
 
 void TDiagKindDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
+  if (index.data(TDiagListModel::StaleRole).toBool())
+    option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
   const QVariant kind = index.data(TDiagListModel::KindRole);
   if (!kind.isValid()) return;
   QStyle::StandardPixmap icon;

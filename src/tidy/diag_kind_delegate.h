@@ -1,4 +1,5 @@
-// Paints a message's kind as an icon in front of its text in the list.
+// Paints a message's kind as an icon in front of its text in the list, and
+// the rows in grey while they describe an earlier text.
 #pragma once
 
 #include <QStyledItemDelegate>

@@ -16,6 +16,8 @@ class TDiagListModel : public QAbstractTableModel {
   enum Column { LineColumn = 0, MessageColumn = 1, ColumnColumn = 2 };
   // A DiagKind, as an int.
   static constexpr int KindRole = Qt::UserRole;
+  // True in every cell while the rows describe an earlier text.
+  static constexpr int StaleRole = Qt::UserRole + 1;
 
   using QAbstractTableModel::QAbstractTableModel;
 
@@ -28,10 +30,15 @@ class TDiagListModel : public QAbstractTableModel {
   void Assign(DiagRows rows);
   // Removes every row.
   void Clear();
+  // The text has changed since the run that listed the rows; a new
+  // Assign or Clear makes them current again.
+  void SetStale(bool stale);
+  bool Stale() const { return stale_; }
   const DiagRows& Rows() const { return rows_; }
 
  private:
   DiagRows rows_;
+  bool stale_ = false;
 };
 
 }  // namespace kw

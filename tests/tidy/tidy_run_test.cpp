@@ -101,7 +101,7 @@ class TidyRunTest : public QObject {
 
     Editor().undo();
     QCOMPARE(Text(), std::string("z<p>x\r\n<p>y"));
-    QVERIFY(Editor().Modified());
+    QVERIFY(Editor().Modified() && form_->DiagModel->Stale());
     Editor().undo();
     QCOMPARE(Text(), std::string("<p>x\r\n<p>y"));
     QVERIFY(!Editor().Modified());
@@ -198,8 +198,12 @@ class TidyRunTest : public QObject {
     // The margin marks a message's line by kind and moves with the text; the jump follows it.
     QCOMPARE(Editor().MessageMarksOn(4), 1 << int(kw::SourceEditor::MarkKind::Warning));
     QCOMPARE(Editor().MessageMarksOn(2), 1 << int(kw::SourceEditor::MarkKind::Information));
+    QVERIFY(!form_->DiagModel->Stale());
     Editor().SetCaretPos({1, 1});
     QTest::keyClick(&Editor(), Qt::Key_Return);
+    // The list now describes an earlier text, and says so.
+    QVERIFY(form_->DiagModel->index(0, 1).data(kw::TDiagListModel::StaleRole).toBool());
+    QCOMPARE(form_->Label1->text(), QString("4 Warnings - the text has changed since"));
     QCOMPARE(Editor().MessageMarksOn(5), 1 << int(kw::SourceEditor::MarkKind::Warning));
     QCOMPARE(Editor().OnMarkToolTip(Editor(), 5), QString("Warning: three"));
     ClickRow(2);
