@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
+#include "document/typed_text.h"
 #include "tidy/diag_list_model.h"
 
 namespace kw {
@@ -257,9 +258,7 @@ void TForm1::EditorKeyDown(int key, Qt::KeyboardModifiers) {
     UpdateCommandStates();
   } else if (key == Qt::Key_F1) {
     const std::string word = Editor->WordAtCaret();
-    dialogs_->Inform(this, Editor->Encoding() == TextEncoding::Utf8
-                               ? QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()))
-                               : QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
+    dialogs_->Inform(this, DecodeFromDocument(word, Editor->Encoding()));
   }
   Editor->SetActiveLineColor(kWhite);
 }

@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 
 #include "controls/source_editor.h"
+#include "document/typed_text.h"
 
 namespace kw {
 
@@ -44,8 +45,8 @@ class EditorAccessible : public QAccessibleWidget, public QAccessibleTextInterfa
     const auto* bytes = reinterpret_cast<const char*>(
         Send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(startOffset), endOffset - startOffset));
     // Offsets stay byte positions, which the editor answers at once.
-    return Editor()->Encoding() == TextEncoding::Utf8 ? QString::fromUtf8(bytes, endOffset - startOffset)
-                                                       : QString::fromLatin1(bytes, endOffset - startOffset);
+    return DecodeFromDocument(std::string_view(bytes, static_cast<size_t>(endOffset - startOffset)),
+                              Editor()->Encoding());
   }
   int characterCount() const override { return static_cast<int>(Send(QsciScintillaBase::SCI_GETLENGTH)); }
   QRect characterRect(int offset) const override {

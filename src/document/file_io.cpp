@@ -44,18 +44,32 @@ std::string CannotCreateFileMessage(const std::string& path, int error) {
   return FileMessage("create", path, ReasonText(error));
 }
 
+namespace {
+
+// Opened without waiting (a FIFO with no writer answers at once) and
+// looked at: a file ReadFilePieces may read, with its size, or why not.
+struct ReadableFile {
+  explicit ReadableFile(const std::string& path) : handle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+    if (handle.fd() < 0) ThrowOpenError(path, errno);
+    if (::fstat(handle.fd(), &st) != 0) ThrowOpenError(path, errno);
+    if (S_ISDIR(st.st_mode)) ThrowOpenError(path, EISDIR);
+    if (!S_ISREG(st.st_mode)) throw EKempwellError(FileMessage("open", path, "Not a regular file"));
+    if (static_cast<uint64_t>(st.st_size) >= kMaxFileSize) ThrowOpenError(path, EFBIG);
+  }
+  FileHandle handle;
+  struct stat st;
+};
+
+}  // namespace
+
+void CheckReadableFile(const std::string& path) { ReadableFile file(path); }
+
 void ReadFilePieces(const std::string& path, size_t pieceSize,
                     const std::function<void(uint64_t size)>& size,
                     const std::function<void(std::string_view piece)>& consume) {
-  // Non-blocking so that opening a FIFO with no writer returns at once.
-  FileHandle fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.fd() < 0) ThrowOpenError(path, errno);
-
-  struct stat st;
-  if (::fstat(fd.fd(), &st) != 0) ThrowOpenError(path, errno);
-  if (S_ISDIR(st.st_mode)) ThrowOpenError(path, EISDIR);
-  if (!S_ISREG(st.st_mode)) throw EKempwellError(FileMessage("open", path, "Not a regular file"));
-  if (static_cast<uint64_t>(st.st_size) >= kMaxFileSize) ThrowOpenError(path, EFBIG);
+  ReadableFile file(path);
+  const FileHandle& fd = file.handle;
+  const struct stat& st = file.st;
 
   const int flags = ::fcntl(fd.fd(), F_GETFL);
   if (flags < 0 || ::fcntl(fd.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) {

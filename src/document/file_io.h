@@ -27,6 +27,9 @@ void ReadFilePieces(const std::string& path, size_t pieceSize,
                     const std::function<void(uint64_t size)>& size,
                     const std::function<void(std::string_view piece)>& consume);
 
+// Throws as ReadFilePieces would for a file it cannot read, without reading it.
+void CheckReadableFile(const std::string& path);
+
 // The whole file as one string; the same errors as ReadFilePieces.
 std::string ReadWholeFile(const std::string& path);
 

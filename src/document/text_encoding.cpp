@@ -11,7 +11,6 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 // Enough beyond the window for a <meta> that begins near its end to close.
 constexpr size_t kHeadKept = kCharsetDeclarationWindow + 1024;
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // The continuation bytes a lead byte asks for; -1 for a byte that can lead nothing.
 int ContinuationsAfter(unsigned char lead) {
@@ -29,7 +28,7 @@ bool SecondByteFits(unsigned char lead, unsigned char c) {
     case 0xED: return c >= 0x80 && c <= 0x9F;
     case 0xF0: return c >= 0x90 && c <= 0xBF;
     case 0xF4: return c >= 0x80 && c <= 0x8F;
-    default: return IsContinuation(c);
+    default: return IsUtf8Continuation(c);
   }
 }
 
@@ -108,7 +107,7 @@ void EncodingDetector::Validate(std::string_view piece) {
       seenOfSequence_ = 0;
     } else {
       const unsigned char c = *p++;
-      if (!(seenOfSequence_ == 0 ? SecondByteFits(lead_, c) : IsContinuation(c))) {
+      if (!(seenOfSequence_ == 0 ? SecondByteFits(lead_, c) : IsUtf8Continuation(c))) {
         invalid_ = true;
         return;
       }

@@ -10,6 +10,9 @@ namespace kw {
 
 enum class TextEncoding { Latin1, Utf8 };
 
+// A byte that goes on a UTF-8 sequence rather than starting a character.
+constexpr bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
 // How far into a document a <meta> naming its character set is looked for.
 inline constexpr size_t kCharsetDeclarationWindow = 4096;
 

@@ -15,6 +15,11 @@ std::string EncodeForDocument(const QString& text, TextEncoding encoding) {
   return bytes;
 }
 
+QString DecodeFromDocument(std::string_view bytes, TextEncoding encoding) {
+  const auto size = static_cast<qsizetype>(bytes.size());
+  return encoding == TextEncoding::Utf8 ? QString::fromUtf8(bytes.data(), size) : QString::fromLatin1(bytes.data(), size);
+}
+
 bool NeedsCharacterReferences(const QString& text) {
   for (const QChar c : text)
     if (c.unicode() > 0xFF) return true;

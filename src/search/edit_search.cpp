@@ -26,7 +26,6 @@ constexpr std::array<bool, 256> MakeDelimiters(bool utf8) {
 constexpr std::array<bool, 256> kDelimiters = MakeDelimiters(false);
 constexpr std::array<bool, 256> kUtf8Delimiters = MakeDelimiters(true);
 
-constexpr bool IsContinuation(unsigned c) { return (c & 0xC0) == 0x80; }
 
 // ISO-8859-1's case pairs in UTF-8 are C3 80-9E and C3 A0-BE (not × and ÷),
 // so their second bytes fold as the ASCII letters do. Lead bytes stay as
@@ -78,7 +77,7 @@ template <bool kUtf8>
 inline bool Accepted(const LineScan& l, size_t first, size_t after) {
   const unsigned char* const s = l.text;
   if constexpr (kUtf8) {
-    if (after < l.length && IsContinuation(s[after])) return false;
+    if (after < l.length && IsUtf8Continuation(s[after])) return false;
     for (size_t k = 0; k < l.exactCount; ++k)
       if (s[first + l.exactBytes[k]] != l.rawPattern[l.exactBytes[k]]) return false;
   }
@@ -162,7 +161,7 @@ void TEditSearch::BuildSkipTable() {
   exactBytes_.clear();
   for (size_t i = 0; utf8_ && i < pattern_.size(); ++i) {
     const auto c = static_cast<unsigned char>(pattern_[i]);
-    const bool paired = IsContinuation(c) && translation_[c ^ 0x20u] == translation_[c];
+    const bool paired = IsUtf8Continuation(static_cast<unsigned char>(c)) && translation_[c ^ 0x20u] == translation_[c];
     if (paired && (i == 0 || pattern_[i - 1] != '\xC3')) exactBytes_.push_back(static_cast<uint32_t>(i));
   }
   patternLength_ = n;

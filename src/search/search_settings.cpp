@@ -10,7 +10,6 @@ namespace kw {
 
 namespace {
 
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The letters the search folds, lowered in UTF-8 text. U+00C0-U+00FF are
 // C3 80-BF: the code point is the second byte + 0x40.
@@ -20,7 +19,7 @@ std::string LowerLatin1Letters(std::string_view utf8) {
     const auto c = static_cast<unsigned char>(lowered[i]);
     if (c < 0x80) {
       lowered[i] = LowerLatin1(lowered[i]);
-    } else if (c == 0xC3 && i + 1 < lowered.size() && IsContinuation(lowered[i + 1])) {
+    } else if (c == 0xC3 && i + 1 < lowered.size() && IsUtf8Continuation(static_cast<unsigned char>(lowered[i + 1]))) {
       ++i;
       lowered[i] = static_cast<char>(kLatin1Lower[static_cast<unsigned char>(lowered[i]) + 0x40u] - 0x40u);
     }
@@ -60,7 +59,7 @@ std::optional<std::string> SearchBytes(std::string_view typed, TextEncoding enco
     const auto c = static_cast<unsigned char>(typed[i]);
     if (c < 0x80) {
       latin1 += typed[i];
-    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < typed.size() && IsContinuation(typed[i + 1])) {
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < typed.size() && IsUtf8Continuation(static_cast<unsigned char>(typed[i + 1]))) {
       latin1 += static_cast<char>((c & 0x03u) << 6 | (static_cast<unsigned char>(typed[++i]) & 0x3Fu));
     } else {
       return std::nullopt;

@@ -7,6 +7,7 @@
 
 #include "common/paths.h"
 #include "document/string_list.h"
+#include "tidy/diag_kind.h"
 #include "tidy/str_search.h"
 #include "trace/trace_client.h"
 
@@ -23,15 +24,11 @@ std::string TrimControls(std::string_view s) {
   return std::string(s);
 }
 
-// The levels of tidy's report that name a problem; its "Info:" lines, its
-// summary and its help paragraphs name none.
-constexpr std::string_view kProblemLevels[] = {"Warning: ", "Error: ", "Config: ", "Access: ", "Document: ",
-                                               "Panic: "};
-
+// A line of tidy's report at a level that names a problem; its "Info:"
+// lines, its summary and its help paragraphs name none.
 bool NamesProblem(std::string_view line) {
-  for (const std::string_view level : kProblemLevels)
-    if (line.substr(0, level.size()) == level) return true;
-  return false;
+  const DiagKind kind = KindOf(line);
+  return kind != DiagKind::Other && kind != DiagKind::Info;
 }
 
 void SetStatus(const ErrorReportHooks& hooks, const std::string& text) {

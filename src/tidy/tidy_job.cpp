@@ -114,17 +114,22 @@ void TidyJob::SetUnsavedText(std::string_view text, BreakStyle breaks) {
   unsavedBreaks_ = breaks;
 }
 
-// Reading the document through once tells a file tidy could not read (gone,
-// a folder, a FIFO) before tidy is asked to, and gives its encoding.
+// A file tidy could not read (gone, a folder, a FIFO) is told before tidy is
+// asked to; its bytes are read only when its encoding is not known yet.
 std::string TidyJob::Input(TextEncoding& encoding) const {
-  EncodingDetector detector;
   if (unsaved_) {
-    detector.Feed(unsavedText_);
-  } else {
-    ReadFilePieces(document_, kInputPiece, nullptr, [&detector](std::string_view piece) { detector.Feed(piece); });
+    encoding = encodingChosen_.value_or(DetectEncoding(unsavedText_));
+    return JoinPath(programDir_, kUnsavedFile);
   }
-  encoding = encodingChosen_.value_or(detector.Result());
-  return unsaved_ ? JoinPath(programDir_, kUnsavedFile) : document_;
+  if (encodingChosen_) {
+    CheckReadableFile(document_);
+    encoding = *encodingChosen_;
+  } else {
+    EncodingDetector detector;
+    ReadFilePieces(document_, kInputPiece, nullptr, [&detector](std::string_view piece) { detector.Feed(piece); });
+    encoding = detector.Result();
+  }
+  return document_;
 }
 
 void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
