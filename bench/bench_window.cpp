@@ -5,7 +5,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "app/user_dialogs.h"
+#include "widgets/user_dialogs.h"
 #include "bench_support.h"
 
 namespace kwbench {

@@ -7,5 +7,5 @@ $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends \
   g++ make cmake pkg-config \
   qt6-base-dev libgl-dev libqscintilla2-qt6-dev \
-  libgtest-dev libbenchmark-dev \
+  libgtest-dev libbenchmark-dev libdtl-dev \
   tidy fonts-dejavu-core ca-certificates

@@ -11,8 +11,8 @@
 #include <QUrl>
 #include <memory>
 
-#include "app/icons.h"
-#include "app/user_dialogs.h"
+#include "widgets/icons.h"
+#include "widgets/user_dialogs.h"
 
 namespace kw {
 

@@ -9,9 +9,9 @@
 #include <QToolButton>
 #include <unistd.h>
 
-#include "app/icons.h"
-#include "app/ini_file.h"
-#include "app/program_dir.h"
+#include "widgets/icons.h"
+#include "common/ini_file.h"
+#include "common/program_dir.h"
 #include "common/error.h"
 #include "common/paths.h"
 #include "controls/source_editor.h"
@@ -46,6 +46,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
   ConnectEditor();
   MruList = std::make_unique<TMostRecentFiles>(this);
   MruList->BeginLoading();
+  MruList->SetDialogs(dialogs_.get());
   MruList->SetMaxFiles(8);
   MruList->SetShowFullPath(true);
   MruList->SetOwnerMenuItem(Recentfiles1);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/shortcut_router.h"
-#include "app/user_dialogs.h"
+#include "widgets/user_dialogs.h"
 #include "document/browser_copies.h"
 #include "document/text_encoding.h"
 #include "document/unsaved_prompts.h"

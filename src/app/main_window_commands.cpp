@@ -9,7 +9,7 @@
 #include <QMenuBar>
 #include <QToolButton>
 
-#include "app/icons.h"
+#include "widgets/icons.h"
 #include "app/main_window.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"

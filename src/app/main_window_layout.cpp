@@ -5,7 +5,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/icons.h"
+#include "widgets/icons.h"
 #include "app/main_window.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"

@@ -5,8 +5,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/ini_file.h"
-#include "app/program_dir.h"
+#include "common/ini_file.h"
+#include "common/program_dir.h"
 
 namespace kw {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/ini_file.h"
-#include "app/program_dir.h"
+#include "common/ini_file.h"
+#include "common/program_dir.h"
 
 namespace kw {
 

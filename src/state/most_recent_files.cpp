@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/ini_file.h"
+#include "common/ini_file.h"
 #include "common/paths.h"
 
 namespace kw {

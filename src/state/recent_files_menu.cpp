@@ -3,12 +3,11 @@
 #include <QAction>
 #include <QMenu>
 #include <QFile>
-#include <QMessageBox>
 #include <algorithm>
 #include <exception>
 
-#include "app/program_dir.h"
-#include "app/user_dialogs.h"
+#include "common/program_dir.h"
+#include "widgets/user_dialogs.h"
 
 namespace kw {
 
@@ -146,9 +145,10 @@ void TMostRecentFiles::ReportMissingFile(QAction* sender, const std::string& fil
     OnFileNotExist(sender, fileName);
     return;
   }
+  if (!dialogs_) return;
   auto* window = qobject_cast<QWidget*>(parent());
-  QMessageBox::information(window ? window->window() : nullptr, QString::fromLatin1(kApplicationTitle),
-                           QFile::decodeName(QByteArray::fromStdString("The file ...\n\"" + fileName + "\"\nno longer exists.")));
+  dialogs_->Inform(window ? window->window() : nullptr,
+                   QFile::decodeName(QByteArray::fromStdString("The file ...\n\"" + fileName + "\"\nno longer exists.")));
 }
 
 }  // namespace kw

@@ -17,6 +17,8 @@ class QMenu;
 
 namespace kw {
 
+class UserDialogs;
+
 class TMostRecentFiles : public QObject, public RecentFilesSink {
  public:
   // Marks the menu entries (files and separators) that the component owns.
@@ -48,6 +50,8 @@ class TMostRecentFiles : public QObject, public RecentFilesSink {
 
   TMRUMenuEvent OnMenuClick;
   TMRUMenuEvent OnFileNotExist;
+  // Without OnFileNotExist, a gone file is reported through these, when set.
+  void SetDialogs(UserDialogs* dialogs) { dialogs_ = dialogs; }
 
   // Does nothing while no menu is set.
   void AddFile(const std::string& fileName) override;
@@ -67,6 +71,7 @@ class TMostRecentFiles : public QObject, public RecentFilesSink {
   bool showFullPath_ = false;
   QPointer<QMenu> owner_;
   std::string iniFile_;
+  UserDialogs* dialogs_ = nullptr;
   bool loading_ = false;
   bool loaded_ = false;
 };

@@ -4,7 +4,7 @@
 #include <optional>
 #include <thread>
 
-#include "app/program_dir.h"
+#include "common/program_dir.h"
 #include "common/paths.h"
 #include "common/stop_signals.h"
 #include "document/file_io.h"

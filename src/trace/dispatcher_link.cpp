@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/program_dir.h"
+#include "common/program_dir.h"
 #include "common/descriptors.h"
 #include "common/environment.h"
 #include "tidy/command_line.h"

@@ -7,7 +7,7 @@
 #include <ctime>
 #include <random>
 
-#include "app/program_dir.h"
+#include "common/program_dir.h"
 
 namespace kw {
 

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "app/ini_file.h"
+#include "common/ini_file.h"
 #include "support/temp_files.h"
 
 namespace kw {

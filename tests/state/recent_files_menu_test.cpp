@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/ini_file.h"
+#include "common/ini_file.h"
 #include "common/paths.h"
 #include "support/scoped_env.h"
 #include "support/temp_files.h"

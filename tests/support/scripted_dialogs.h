@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "about/about_box.h"
-#include "app/user_dialogs.h"
+#include "widgets/user_dialogs.h"
 #include "search/search_dialog.h"
 
 namespace kw::test {

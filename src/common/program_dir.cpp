@@ -1,4 +1,4 @@
-#include "app/program_dir.h"
+#include "common/program_dir.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

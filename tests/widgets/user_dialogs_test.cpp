@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/user_dialogs.h"
+#include "widgets/user_dialogs.h"
 
 namespace {
 

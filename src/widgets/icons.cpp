@@ -1,4 +1,4 @@
-#include "app/icons.h"
+#include "widgets/icons.h"
 
 #include <QIconEngine>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/user_dialogs.h"
+#include "widgets/user_dialogs.h"
 
 #include <QApplication>
 #include <QDesktopServices>
