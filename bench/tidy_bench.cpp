@@ -1,6 +1,7 @@
 // Run tidy through the window against the same two tidy command lines run
 // back to back, the window's peak memory during one run on a large
-// document, and the error report of 50,000 lines parsed and listed.
+// document, the error report of 50,000 lines parsed and listed (alone, and
+// in the window with kinds, marks and counts), and the list's filter.
 // Usage and the meaning of each figure: bench/README.md.
 #include <unistd.h>
 
@@ -115,13 +116,16 @@ void PeakMemoryOfRunTidy(const std::string& folder, int mib) {
   ::unlink(document.c_str());
 }
 
-// A report as tidy writes it, every message ten times over on the same line.
-std::string WriteReport(const std::string& path, int lines) {
+// A report as tidy writes it, every message ten times over on the same line;
+// or, when distinct, every message once, of every kind.
+std::string WriteReport(const std::string& path, int lines, bool distinct = false) {
+  static const char* const kLevels[] = {"Warning", "Error", "Warning", "Info", "Warning", "Access", "Config"};
   std::string text = "Info: Doctype given is \"-//W3C//DTD HTML 4.01//EN\"\n";
   for (int i = 0; i < lines; ++i) {
-    const int distinct = i / 10;
-    text += "line " + std::to_string((distinct * 7919) % 20000 + 1) + " column " + std::to_string(i % 80 + 1) +
-            " - Warning: <td> attribute \"width" + std::to_string(distinct) + "\" has invalid value\n";
+    const int message = distinct ? i : i / 10;
+    const char* level = distinct ? kLevels[i % 7] : "Warning";
+    text += "line " + std::to_string((message * 7919) % 20000 + 1) + " column " + std::to_string(i % 80 + 1) +
+            " - " + level + ": <td> attribute \"width" + std::to_string(message) + "\" has invalid value\n";
   }
   text += "Tidy found " + std::to_string(lines) + " warnings and 0 errors!\n";
   std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -146,6 +150,32 @@ double ListReport(const std::string& path, int lines, kw::TDiagListModel& model,
   const int64_t t1 = NowNs();
   Require(model.rowCount() == lines / 10, "unexpected row count");
   return Ms(t1 - t0);
+}
+
+// The same, listed by the window: kinds, icons, counts by kind and margin marks.
+double ListReportInWindow(const std::string& path, int lines, kw::TForm1& form) {
+  WriteReport(path, lines);
+  form.DiagModel->Clear();
+  kwbench::Drain();
+  const int64_t t0 = NowNs();
+  kw::DiagRows rows;
+  kw::ErrorReportHooks hooks;
+  hooks.OnMessageLine = [] {};
+  kw::ShowTidyErrors(path, rows, hooks);
+  form.ListMessages(std::move(rows));
+  form.DiagList->viewport()->repaint();
+  form.StatusPanel->repaint();
+  const int64_t t1 = NowNs();
+  Require(form.DiagModel->rowCount() == lines / 10, "unexpected row count");
+  return Ms(t1 - t0);
+}
+
+// Hiding or showing one kind of the listed rows, until the list has painted.
+double ChangeFilter(kw::TForm1& form, kw::DiagKind kind, bool shown) {
+  const int64_t t0 = NowNs();
+  form.ShowKindInList(kind, shown);
+  form.DiagList->viewport()->repaint();
+  return Ms(NowNs() - t0);
 }
 
 int Run(int argc, char** argv) {
@@ -188,12 +218,43 @@ int Run(int argc, char** argv) {
   view.setModel(&model);
   view.resize(600, 200);
   view.show();
-  std::vector<double> listing;
+  // The window's list needs lines to mark: a document of 20,000 lines or more.
+  const std::string marked = scratch.Path() + "/marked.htm";
+  kwbench::WriteHtmlDocument(marked, uint64_t(2) << 20);
+  form->OpenDocument(marked);
+  kwbench::Drain();
+  std::vector<double> listing, windowListing;
   const std::string report = scratch.Path() + "/errs.txt";
-  for (int round = 0; round < options.rounds; ++round)
+  for (int round = 0; round < options.rounds; ++round) {
     listing.push_back(ListReport(report, options.reportLines, model, view));
+    windowListing.push_back(ListReportInWindow(report, options.reportLines, *form));
+  }
+  const auto alone = Summarize(listing);
+  const auto inWindow = Summarize(windowListing);
   std::cout << "Report of " << options.reportLines << " message lines (" << options.reportLines / 10
-            << " rows after duplicates), read, cut, listed and painted: " << FormatMs(Summarize(listing)) << "\n";
+            << " rows after duplicates), read, cut, listed and painted:\n"
+            << "  the list alone:                       " << FormatMs(alone) << "\n"
+            << "  the window's (kinds, marks, counts):  " << FormatMs(inWindow) << "\n"
+            << "  ratio window/alone:                   " << FormatNumber(inWindow.median / alone.median, 3) << "\n";
+
+  // The filter on as many distinct rows as message lines, of every kind.
+  WriteReport(report, options.reportLines, true);
+  kw::DiagRows rows;
+  kw::ErrorReportHooks hooks;
+  hooks.OnMessageLine = [] {};
+  kw::ShowTidyErrors(report, rows, hooks);
+  form->ListMessages(std::move(rows));
+  form->DiagList->setCurrentIndex(form->DiagModel->index(form->DiagModel->rowCount() / 2, 0));
+  kwbench::Drain();
+  std::vector<double> hiding, showing;
+  for (int round = 0; round < options.rounds; ++round) {
+    hiding.push_back(ChangeFilter(*form, kw::DiagKind::Warning, false));
+    showing.push_back(ChangeFilter(*form, kw::DiagKind::Warning, true));
+  }
+  std::cout << "Filter on " << form->DiagModel->Rows().Count() << " rows of every kind, until painted:\n"
+            << "  hiding the warnings:                  " << FormatMs(Summarize(hiding)) << "\n"
+            << "  showing them again:                   " << FormatMs(Summarize(showing)) << "\n";
+  form->DiagModel->Clear();
   return 0;
 }
 

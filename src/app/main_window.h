@@ -1,5 +1,5 @@
 // The main window: its layout, its commands and the rules that enable them.
-// The handlers of each subsystem are defined in that subsystem's folder.
+// The handlers of each subsystem's commands are defined in a file of their own here.
 #pragma once
 
 #include <QMainWindow>
@@ -17,11 +17,15 @@
 #include "highlight/html_highlighter.h"
 #include "search/edit_search.h"
 #include "search/search_settings.h"
+#include "tidy/diag_kind.h"
+#include "tidy/diag_rows.h"
 #include "trace/trace_client.h"
 
 class QAction;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
+class QSpacerItem;
 class QMenu;
 class QToolButton;
 
@@ -77,8 +81,15 @@ class TForm1 : public QMainWindow {
   void DiagListClick();
   // F8 and Shift+F8: the next or previous message, round the list, chosen.
   void GoToMessage(int step);
+  // Lists the rows of a run and marks their lines in the margin.
+  void ListMessages(DiagRows rows);
   // Marks the lines of the listed messages in the editor's margin.
   void MarkMessages();
+  // The counts by kind beside the status text and in the View menu.
+  void UpdateKindCounts();
+  // Shows or hides the list's rows of one kind, keeping the focused row
+  // focused while it is shown.
+  void ShowKindInList(DiagKind kind, bool shown);
   // True from the start of a run until it has ended.
   bool TidyRunning() const { return tidyRun_ != nullptr; }
   // Stops the run in progress (Esc, the Run button while it reads "Stop").
@@ -181,6 +192,14 @@ class TForm1 : public QMainWindow {
   QAction* actNextMessage = nullptr;
   QAction* actPrevMessage = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
+  // The list's filter by kind: a choice under View > Show in list and a
+  // button with its count in the status bar, for each kind.
+  struct KindFilter {
+    DiagKind kind;
+    QAction* action;
+    QToolButton* button;
+  };
+  std::vector<KindFilter> KindFilters;
   QAction* EncodingUtf8 = nullptr;
   QAction* EncodingLatin1 = nullptr;
   QMenu* EditMenu = nullptr;
@@ -204,6 +223,7 @@ class TForm1 : public QMainWindow {
   void BuildMenus();
   void BuildButtons();
   void BuildAbout();
+  void BuildKindFilters(QMenu* view);
   void ConnectEditor();
   QAction* NewAction(const QString& text, int icon, const QKeySequence& keys = {});
   void FormShow();
@@ -220,6 +240,9 @@ class TForm1 : public QMainWindow {
   BrowserCopies browserCopies_;
   // The margin mark of each listed row, in the list's order; 0 for none.
   std::vector<int> markHandles_;
+  // Room before the kind buttons in the status bar, as wide as the status text.
+  QSpacerItem* statusLead_ = nullptr;
+  QHBoxLayout* kindButtonRow_ = nullptr;
   // The run in progress, while btRunClick is on the stack.
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.

@@ -150,6 +150,7 @@ void TForm1::BuildMenus() {
   view->addActions({actNextMessage, actPrevMessage});
   QMenu* encoding = view->addMenu(QStringLiteral("&Encoding"));
   encoding->addActions({EncodingUtf8, EncodingLatin1});
+  BuildKindFilters(view);
 
   menuBar()->addAction(Ohjelmatiedot1);
 
@@ -182,14 +183,15 @@ void TForm1::ConnectEditor() {
   connect(Editor, &QsciScintillaBase::SCN_MODIFIED, this,
           [this](int, int type, const char*, int, int, int, int, int, int, int) {
             if (!(type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE)) ||
-                TidyRunning() || DiagModel->rowCount() == 0 || DiagModel->Stale())
+                TidyRunning() || DiagModel->Rows().Count() == 0 || DiagModel->Stale())
               return;
             DiagModel->SetStale(true);
             SetStatusText(Label1->text() + QStringLiteral(" - the text has changed since"));
           });
-  // The marks go with the rows they stand for.
+  // The counts follow the rows, and the marks go with the rows they stand for.
   connect(DiagModel, &QAbstractItemModel::modelReset, this, [this] {
-    if (DiagModel->rowCount() != 0) return;
+    UpdateKindCounts();
+    if (DiagModel->Rows().Count() != 0) return;
     Editor->ClearMessageMarks();
     markHandles_.clear();
   });

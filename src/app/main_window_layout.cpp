@@ -113,6 +113,13 @@ void TForm1::BuildLayout() {
   // The document's encoding at the panel's right end.
   auto* statusRow = new QHBoxLayout(StatusPanel);
   statusRow->setContentsMargins(0, 0, 10, 0);
+  statusRow->setSpacing(2);
+  // The list's counts by kind follow the status text.
+  statusLead_ = new QSpacerItem(Bevel1->geometry().right() + 6, 0, QSizePolicy::Preferred, QSizePolicy::Minimum);
+  statusRow->addSpacerItem(statusLead_);
+  kindButtonRow_ = new QHBoxLayout;
+  kindButtonRow_->setSpacing(2);
+  statusRow->addLayout(kindButtonRow_);
   statusRow->addStretch(1);
   EncodingLabel = new QLabel(StatusPanel);
   statusRow->addWidget(EncodingLabel);

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QThread>
 
@@ -97,8 +98,7 @@ void TForm1::btRunClick() {
       SetStatusText(statusBefore);
       throw;
     }
-    DiagModel->Assign(std::move(rows));
-    MarkMessages();
+    ListMessages(std::move(rows));
   }
   switch (job.Outcome) {
     case TidyOutcome::Stopped: SetStatusText(QStringLiteral("Stopped")); break;
@@ -127,6 +127,8 @@ void TForm1::SetStatusText(const QString& text) {
                                std::max(160, StatusPanel->width() - 20));
   Label1->resize(width, Label1->height());
   Bevel1->resize(width + 17, Bevel1->height());
+  statusLead_->changeSize(Bevel1->geometry().right() + 6, 0, QSizePolicy::Preferred, QSizePolicy::Minimum);
+  StatusPanel->layout()->invalidate();
 }
 
 void TForm1::RunnerIdle() {
@@ -135,6 +137,11 @@ void TForm1::RunnerIdle() {
 }
 
 void TForm1::RunnerFinished(const std::string& cleanedFile) { Editor->ReplaceFromFile(cleanedFile); }
+
+void TForm1::ListMessages(DiagRows rows) {
+  DiagModel->Assign(std::move(rows));
+  MarkMessages();
+}
 
 void TForm1::MarkMessages() {
   const std::vector<TTreeData>& rows = DiagModel->Rows().Rows();
@@ -167,7 +174,7 @@ void TForm1::GoToMessage(int step) {
 void TForm1::DiagListClick() {
   const QModelIndex focused = DiagList->currentIndex();
   if (!focused.isValid()) return;
-  const size_t index = static_cast<size_t>(focused.row());
+  const size_t index = DiagModel->SourceRow(focused.row());
   const TTreeData& row = DiagModel->Rows().Rows()[index];
   // The mark's line, which moved with the text; lines below 1 go where line 0
   // goes: the top of the document.

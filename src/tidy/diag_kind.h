@@ -6,6 +6,7 @@
 namespace kw {
 
 enum class DiagKind { Other, Error, Warning, Info, Access, Config };
+inline constexpr int kDiagKindCount = 6;
 
 // "Error: ...", "Warning: ..." and the other levels of tidy's report, after
 // any leading blanks; a document tidy cannot read ("Document:") and a

@@ -8,22 +8,28 @@
 
 namespace kw {
 
+QIcon IconOfKind(DiagKind kind) {
+  QStyle::StandardPixmap icon;
+  switch (kind) {
+    case DiagKind::Error: icon = QStyle::SP_MessageBoxCritical; break;
+    case DiagKind::Warning:
+    case DiagKind::Config: icon = QStyle::SP_MessageBoxWarning; break;
+    case DiagKind::Info:
+    case DiagKind::Access: icon = QStyle::SP_MessageBoxInformation; break;
+    default: return {};
+  }
+  return QApplication::style()->standardIcon(icon);
+}
+
 void TDiagKindDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
   if (index.data(TDiagListModel::StaleRole).toBool())
     option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
   const QVariant kind = index.data(TDiagListModel::KindRole);
   if (!kind.isValid()) return;
-  QStyle::StandardPixmap icon;
-  switch (static_cast<DiagKind>(kind.toInt())) {
-    case DiagKind::Error: icon = QStyle::SP_MessageBoxCritical; break;
-    case DiagKind::Warning:
-    case DiagKind::Config: icon = QStyle::SP_MessageBoxWarning; break;
-    case DiagKind::Info:
-    case DiagKind::Access: icon = QStyle::SP_MessageBoxInformation; break;
-    case DiagKind::Other: return;
-  }
-  option->icon = QApplication::style()->standardIcon(icon);
+  const QIcon icon = IconOfKind(static_cast<DiagKind>(kind.toInt()));
+  if (icon.isNull()) return;
+  option->icon = icon;
   option->features |= QStyleOptionViewItem::HasDecoration;
   option->decorationSize = QSize(14, 14);
 }

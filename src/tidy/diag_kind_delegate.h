@@ -2,9 +2,15 @@
 // the rows in grey while they describe an earlier text.
 #pragma once
 
+#include <QIcon>
 #include <QStyledItemDelegate>
 
+#include "tidy/diag_kind.h"
+
 namespace kw {
+
+// The picture of a kind, as the list and its filter show it; none for Other.
+QIcon IconOfKind(DiagKind kind);
 
 class TDiagKindDelegate : public QStyledItemDelegate {
   Q_OBJECT

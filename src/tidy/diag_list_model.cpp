@@ -1,19 +1,20 @@
 #include "tidy/diag_list_model.h"
 
-#include "tidy/diag_kind.h"
+#include <algorithm>
 
 namespace kw {
 
 int TDiagListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.Count());
+  return parent.isValid() ? 0 : static_cast<int>(shown_.size());
 }
 
 int TDiagListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant TDiagListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const TTreeData& row = rows_.Rows()[static_cast<size_t>(index.row())];
-  if (role == KindRole && index.column() == MessageColumn) return static_cast<int>(KindOf(row.Message));
+  const size_t source = SourceRow(index.row());
+  const TTreeData& row = rows_.Rows()[source];
+  if (role == KindRole && index.column() == MessageColumn) return static_cast<int>(kinds_[source]);
   if (role == StaleRole) return stale_;
   if (role != Qt::DisplayRole) return {};
   if (index.column() == ColumnColumn) return row.Column > 0 ? QVariant(row.Column) : QVariant();
@@ -33,7 +34,14 @@ void TDiagListModel::Assign(DiagRows rows) {
   beginResetModel();
   stale_ = false;
   rows_ = std::move(rows);
-  rows_.Rows();  // sorted once, before the view asks
+  kinds_.clear();
+  kinds_.reserve(rows_.Count());
+  counts_ = {};
+  for (const TTreeData& row : rows_.Rows()) {  // sorted once, before the view asks
+    kinds_.push_back(KindOf(row.Message));
+    ++counts_[static_cast<size_t>(kinds_.back())];
+  }
+  ShowChosenKinds();
   endResetModel();
 }
 
@@ -42,13 +50,36 @@ void TDiagListModel::Clear() {
   beginResetModel();
   stale_ = false;
   rows_.Clear();
+  kinds_.clear();
+  shown_.clear();
+  counts_ = {};
   endResetModel();
 }
 
 void TDiagListModel::SetStale(bool stale) {
   if (stale == stale_ || rows_.Count() == 0) return;
   stale_ = stale;
-  emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TDiagListModel::SetKindShown(DiagKind kind, bool shown) {
+  if (kind == DiagKind::Other || KindShown(kind) == shown) return;
+  shownKinds_[static_cast<size_t>(kind)] = shown;
+  beginResetModel();
+  ShowChosenKinds();
+  endResetModel();
+}
+
+int TDiagListModel::ShownRow(size_t source) const {
+  const auto found = std::lower_bound(shown_.begin(), shown_.end(), source);
+  return found != shown_.end() && *found == source ? static_cast<int>(found - shown_.begin()) : -1;
+}
+
+void TDiagListModel::ShowChosenKinds() {
+  shown_.clear();
+  shown_.reserve(kinds_.size());
+  for (size_t i = 0; i < kinds_.size(); ++i)
+    if (kinds_[i] == DiagKind::Other || KindShown(kinds_[i])) shown_.push_back(i);
 }
 
 }  // namespace kw

@@ -1,10 +1,16 @@
 // The diagnostics list's rows as a Qt model: "Line" and "Message" columns
 // over DiagRows, in its display order, then the message's "Column"; each
-// Message cell tells its kind under KindRole.
+// Message cell tells its kind under KindRole. A filter by kind hides rows
+// without taking them out: the model's rows are the shown ones, and
+// SourceRow gives each one's place in Rows().
 #pragma once
 
 #include <QAbstractTableModel>
 
+#include <array>
+#include <vector>
+
+#include "tidy/diag_kind.h"
 #include "tidy/diag_rows.h"
 
 namespace kw {
@@ -36,8 +42,24 @@ class TDiagListModel : public QAbstractTableModel {
   bool Stale() const { return stale_; }
   const DiagRows& Rows() const { return rows_; }
 
+  // Rows of these kinds are shown; rows of kind Other always are.
+  void SetKindShown(DiagKind kind, bool shown);
+  bool KindShown(DiagKind kind) const { return shownKinds_[static_cast<size_t>(kind)]; }
+  // How many of all the rows, shown or not, are of this kind.
+  size_t CountOf(DiagKind kind) const { return counts_[static_cast<size_t>(kind)]; }
+  // The place in Rows() of the shown row at row.
+  size_t SourceRow(int row) const { return shown_[static_cast<size_t>(row)]; }
+  // The shown row at that place in Rows(); -1 when it is hidden.
+  int ShownRow(size_t source) const;
+
  private:
+  void ShowChosenKinds();
+
   DiagRows rows_;
+  std::vector<DiagKind> kinds_;  // of each row in Rows()
+  std::vector<size_t> shown_;    // places in Rows() of the shown rows, in order
+  std::array<size_t, kDiagKindCount> counts_{};
+  std::array<bool, kDiagKindCount> shownKinds_ = {true, true, true, true, true, true};
   bool stale_ = false;
 };
 

@@ -208,6 +208,30 @@ class TidyRunTest : public QObject {
     QCOMPARE(Editor().OnMarkToolTip(Editor(), 5), QString("Warning: three"));
     ClickRow(2);
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{5, 2}));
+
+    // The filter by kind: a button per kind present, with its count, and the
+    // View menu's choice; hidden rows keep their marks, the focused row stays.
+    QStringList buttons;
+    for (const auto& filter : form_->KindFilters)
+      if (filter.button->isVisibleTo(form_.get())) buttons << filter.button->text();
+    QCOMPARE(buttons, QStringList({"Warnings: 2", "Info: 1"}));
+    form_->DiagList->setCurrentIndex(form_->DiagModel->index(3, 0));
+    form_->KindFilters[2].button->click();  // Info
+    QVERIFY(!form_->KindFilters[2].action->isChecked());
+    QCOMPARE(ListRows(), QStringList({"| odd", "4| Warning: three", "41| Warning: forty"}));
+    QCOMPARE(form_->DiagList->currentIndex().row(), 2);
+    QTest::keyClick(form_->DiagList, Qt::Key_Return);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{42, 1}));
+    QCOMPARE(Editor().MessageMarksOn(3), 1 << int(kw::SourceEditor::MarkKind::Information));
+    form_->KindFilters[1].action->trigger();  // Warnings, from the menu
+    QVERIFY(!form_->KindFilters[1].button->isChecked());
+    QCOMPARE(ListRows(), QStringList({"| odd"}));
+    form_->KindFilters[2].action->trigger();
+    QTest::keyClick(&Editor(), Qt::Key_F8);
+    QTest::keyClick(&Editor(), Qt::Key_F8);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{3, 6}));  // the Info row, at its moved mark
+    form_->KindFilters[1].button->click();
+    QCOMPARE(form_->DiagModel->rowCount(), 4);
     form_->DiagModel->Clear();  // as a new run or another document clears the list
     QCOMPARE(Editor().MessageMarksOn(5), 0);
   }
