@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "controls/source_editor.h"
+#include "highlight/html_highlighter.h"
 #include "support/temp_files.h"
 
 using namespace std::string_literals;
@@ -216,6 +217,43 @@ class SourceEditorTest : public QObject {
     drop(text);
     QVERIFY(dropped.empty());
     QCOMPARE(editor.Text(), std::string_view("dragged text"));
+  }
+
+  // A dark desktop theme, there when the editor is made and changed while it
+  // is shown: every style, the gutter and the caret line stay dark on light.
+  void darkThemesLeaveTheTextDarkOnLight() {
+    const QPalette saved = QApplication::palette();
+    const auto darkPalette = [](int shade) {
+      QPalette dark(QColor(shade, shade, shade), QColor(shade + 10, shade + 10, shade + 10));
+      for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText, QPalette::HighlightedText})
+        dark.setColor(role, QColor(230, 230, 230));
+      return dark;
+    };
+    QApplication::setPalette(darkPalette(30));
+    kw::THTMLHighlighter highlighter;
+    SourceEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.show();
+    QApplication::setPalette(darkPalette(50));
+    QCoreApplication::processEvents();
+    const auto color = [&](unsigned msg, unsigned long style = 0) {
+      const long bgr = editor.SendScintilla(msg, style);
+      return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    };
+    const auto darkOnLight = [](const QColor& fore, const QColor& back) {
+      return back.lightness() >= 200 && back.lightness() - fore.lightness() >= 100;
+    };
+    for (unsigned long style = 0; style <= SourceEditor::STYLE_LINENUMBER; ++style) {
+      const QColor fore = color(SourceEditor::SCI_STYLEGETFORE, style);
+      const QColor back = color(SourceEditor::SCI_STYLEGETBACK, style);
+      QVERIFY2(darkOnLight(fore, back), qPrintable(QString("style %1: %2 on %3").arg(style).arg(fore.name(), back.name())));
+      for (const QColor& line : {QColor(Qt::white), QColor(Qt::yellow)}) {
+        editor.SetActiveLineColor(line);
+        QVERIFY(darkOnLight(fore, color(SourceEditor::SCI_GETCARETLINEBACK)));
+      }
+    }
+    QVERIFY(darkOnLight(color(SourceEditor::SCI_GETCARETFORE), color(SourceEditor::SCI_STYLEGETBACK, 0)));
+    QApplication::setPalette(saved);
   }
 };
 
