@@ -36,9 +36,11 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$scra
 
 # Help and version need no display; a wrong option is refused with status 2.
 kw=$prefix/bin/kempwell
-out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$kw" --help) || fail "--help failed"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$kw" --help 2>"$scratch/err") ||
+  fail "--help failed: $(cat "$scratch/err")"
 echo "$out" | grep -q -- '--tidy FILE \[--output PATH\] \[--timeout SECONDS\]' || fail "--help lacks --tidy: $out"
-out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$kw" --version) || fail "--version failed"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$kw" --version 2>"$scratch/err") ||
+  fail "--version failed: $(cat "$scratch/err")"
 echo "$out" | grep -qx 'kempwell [0-9][0-9.]*' || fail "--version said: $out"
 status=0
 QT_QPA_PLATFORM=offscreen "$kw" --no-such-option >"$scratch/out" 2>"$scratch/err" || status=$?
