@@ -8,4 +8,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   g++ make cmake pkg-config \
   qt6-base-dev libgl-dev libqscintilla2-qt6-dev \
   libgtest-dev libbenchmark-dev libdtl-dev \
-  tidy fonts-dejavu-core ca-certificates
+  tidy fonts-dejavu-core ca-certificates \
+  desktop-file-utils appstream dpkg-dev file

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs, builds and starts the program on the bundled sample document.
+# Installs, builds the program and the trace viewer it starts (nothing else),
+# and starts the program on the bundled sample document.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh kempwell kempwell-trace
 exec build/kempwell samples/sample.htm

@@ -1,5 +1,5 @@
 // Program entry: the application, its title and the main window; or, with
-// --tidy, the tidy run alone, without a window.
+// --tidy first, the tidy run alone, without a window.
 #include <QApplication>
 #include <QSocketNotifier>
 #include <cstring>
@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "app/program_arguments.h"
 #include "common/stop_signals.h"
 #include "tidy/headless_tidy.h"
 
@@ -19,8 +20,19 @@ int main(int argc, char** argv) {
     return status;
   }
 
+  // The help and the version are answered without a window, so without a display too.
+  if (kw::AsksForHelpOrVersion(argc, argv)) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kempwell"));
+  QApplication::setApplicationVersion(QStringLiteral(KEMPWELL_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral(KEMPWELL_APP_ID));
+  // Qt has taken its own options out of argv.
+  kw::ProgramArguments arguments(argc, argv);
+  if (!arguments.Valid()) {
+    std::cerr << "kempwell: " << arguments.Usage().toLocal8Bit().constData();
+    return kw::kHeadlessUsage;
+  }
+  if (arguments.AsksForAnswer()) arguments.Answer();
 
   kw::TForm1 form;
   std::unique_ptr<QSocketNotifier> stopSignal;
@@ -28,11 +40,7 @@ int main(int argc, char** argv) {
     stopSignal = std::make_unique<QSocketNotifier>(kw::StopSignalDescriptor(), QSocketNotifier::Read);
     QObject::connect(stopSignal.get(), &QSocketNotifier::activated, &form, [&form] { form.StopSignalReceived(); });
   }
-  // Qt has taken its own options out of argv; the first argument left is the
-  // document, kept as the bytes the file system knows it by.
-  std::optional<std::string> document;
-  if (argc > 1) document = argv[1];
-  form.FormCreate(document);
+  form.FormCreate(arguments.Document());
   form.show();
   return app.exec();
 }

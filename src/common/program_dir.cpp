@@ -34,6 +34,18 @@ std::string HomeDir() {
   return home;
 }
 
+std::string XdgBaseDir(const char* variable, const std::string& belowHome) {
+  // A relative path would depend on the working directory: the base directory specification ignores it.
+  const std::string value = Environment(variable);
+  if (!value.empty() && value.front() == '/') {
+    const std::string trimmed = WithoutTrailingSlashes(value);
+    return trimmed.empty() ? "/" : trimmed;
+  }
+  const std::string home = HomeDir();
+  if (home.empty()) return {};
+  return WithoutTrailingSlashes(home) + "/" + belowHome;
+}
+
 void CreateFolders(const std::string& path) {
   for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
     const std::string prefix = path.substr(0, slash);
@@ -69,16 +81,9 @@ std::string ResolveProgramDir() {
   if (!exeDir.empty() && access(exeDir.c_str(), W_OK) == 0) return exeDir;
 
   // A system-wide install: keep the working files per user instead.
-  const std::string xdg = Environment("XDG_DATA_HOME");
-  std::string dataHome;
-  if (!xdg.empty() && xdg.front() == '/') {
-    dataHome = WithoutTrailingSlashes(xdg);
-  } else {
-    const std::string home = HomeDir();
-    // Without any home there is no better place than the install folder.
-    if (home.empty()) return exeDir;
-    dataHome = WithoutTrailingSlashes(home) + "/.local/share";
-  }
+  const std::string dataHome = XdgBaseDir("XDG_DATA_HOME", ".local/share");
+  // Without any home there is no better place than the install folder.
+  if (dataHome.empty()) return exeDir;
   const std::string dir = dataHome + "/kempwell";
   CreateFolders(dir);
   return dir;

@@ -11,6 +11,11 @@ std::string ExecutablePath();
 // $HOME, or the user's home from the password database when that is unset.
 std::string HomeDir();
 
+// A base folder of the user's: the variable when it holds an absolute path,
+// otherwise the home folder + "/" + belowHome; without trailing '/'. Empty
+// when neither is known.
+std::string XdgBaseDir(const char* variable, const std::string& belowHome);
+
 // Creates each missing folder of path (mode 0700); folders that exist keep
 // their mode. Errors are not checked: a parent that refuses mkdir may still exist.
 void CreateFolders(const std::string& path);

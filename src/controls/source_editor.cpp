@@ -64,6 +64,7 @@ SourceEditor::SourceEditor(QWidget* parent) : QsciScintilla(parent) {
   Send(SCI_SETMODEVENTMASK, 0);
 
   ApplyFonts();
+  UseLightColors();
   setMarginLineNumbers(0, true);
   setMarginWidth(kMarkMargin, 0);
   Send(SCI_SETMARGINMASKN, kMarkMargin, kMarkMask);
@@ -100,6 +101,19 @@ void SourceEditor::ApplyFonts() {
   QFont gutterFont = font;
   gutterFont.setPointSizeF(11 * 72.0 / 96.0);
   setMarginsFont(gutterFont);
+}
+
+// The highlighter's colours are fixed and chosen for a light page, and the
+// caret line is painted white or yellow: the editor keeps light colours of
+// its own whatever the desktop's theme, so that no text is ever light on light.
+void SourceEditor::UseLightColors() {
+  setColor(Qt::black);
+  setPaper(Qt::white);
+  setCaretForegroundColor(Qt::black);
+  setMarginsForegroundColor(QColor(80, 80, 80));
+  setMarginsBackgroundColor(QColor(240, 240, 240));
+  setSelectionForegroundColor(Qt::white);
+  setSelectionBackgroundColor(QColor(48, 140, 198));
 }
 
 void SourceEditor::SetHighlighter(THTMLHighlighter* highlighter) {

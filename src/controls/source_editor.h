@@ -151,6 +151,7 @@ class SourceEditor : public QsciScintilla {
   const IdentCharTable& WordBytes() const;
   void UpdateLineNumberWidth();
   void ApplyFonts();
+  void UseLightColors();
   void ShowScrollHint(int value);
 
   BreakStyle breaks_ = BreakStyle::CRLF;

@@ -1,7 +1,6 @@
 #include "state/form_position.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "common/ini_file.h"
 #include "common/program_dir.h"
@@ -24,14 +23,6 @@ bool IsIniExtension(std::string_view ext) {
          std::equal(ext.begin(), ext.end(), kIni.begin(), [](char a, char b) {
            return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
          });
-}
-
-std::string ConfigHome() {
-  // A relative $XDG_CONFIG_HOME would depend on the working directory.
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string dir = xdg && xdg[0] == '/' ? xdg : HomeDir() + "/.config";
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return dir;
 }
 
 }  // namespace
@@ -108,7 +99,7 @@ std::string WithIniExtension(const std::string& nameKey) {
 
 std::string FormPositionStorePath(const std::string& nameKey) {
   if (nameKey.find('/') != std::string::npos) return nameKey;
-  return ConfigHome() + "/" + nameKey;
+  return XdgBaseDir("XDG_CONFIG_HOME", ".config") + "/" + nameKey;
 }
 
 }  // namespace kw

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/program_dir.h"
 #include "common/descriptors.h"
 #include "common/environment.h"
@@ -80,6 +82,16 @@ Transfer ReceiveAll(int fd, char* buffer, size_t size, Clock::time_point deadlin
     }
   }
   return Transfer::Done;
+}
+
+// The log for a started dispatcher's output, opened for appending; -1 when it cannot be.
+int OpenDispatcherLog(const std::string& path) {
+  if (path.empty()) return -1;
+  CreateFolders(FolderPart(path));
+  struct stat status;
+  if (::stat(path.c_str(), &status) == 0 && status.st_size > kMaxDispatcherLog)
+    ::rename(path.c_str(), (path + ".old").c_str());
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
 }
 
 }  // namespace
@@ -157,15 +169,21 @@ bool SocketDispatcherLink::StartDispatcher() {
   std::vector<std::string> environment = ChildEnvironment({std::string(kDispatcherOnDemandVariable) + "=1"});
   std::vector<char*> argv = NullTerminated(arguments);
   std::vector<char*> envp = NullTerminated(environment);
+  // Its output would otherwise fill the terminal the program was started from.
+  int log = OpenDispatcherLog(options_.LogPath);
+  if (log < 0) return false;
 
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
-  // Its own output goes where ours goes; it reads nothing and holds none of our descriptors.
+  // It reads nothing and holds none of our descriptors.
   ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  ::posix_spawn_file_actions_adddup2(&actions, log, STDOUT_FILENO);
+  ::posix_spawn_file_actions_adddup2(&actions, log, STDERR_FILENO);
   ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   pid_t pid = -1;
   const int error = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   ::posix_spawn_file_actions_destroy(&actions);
+  CloseDescriptor(log);
   if (error != 0) return false;
   started_ = pid;
   return true;

@@ -13,6 +13,8 @@
 
 namespace kw {
 
+inline constexpr off_t kMaxDispatcherLog = 1 << 20;
+
 struct DispatcherLookup {
   // Names the dispatcher found; a new number for each new connection, 0 for none.
   uint64_t Dispatcher = 0;
@@ -42,13 +44,16 @@ class DispatcherLink {
 // The link over the channel's socket. A dispatcher it starts runs the command
 // line (split as the program splits all command lines, the program looked up
 // beside this executable, then along PATH; never through a shell) with the
-// on-demand variable set, so that it ends with its last client. It starts
-// one at most once.
+// on-demand variable set, so that it ends with its last client, and its
+// output appended to the log file. It starts one at most once.
 class SocketDispatcherLink : public DispatcherLink {
  public:
   struct Options {
     std::string SocketPath = DispatcherSocketPath();
     std::string CommandLine = DispatcherCommandLine();
+    // Its folders are made when missing; a log grown past kMaxDispatcherLog
+    // is first renamed to LogPath + ".old", replacing the one before.
+    std::string LogPath = DispatcherLogPath();
     // How long a dispatcher has to take and answer one record.
     std::chrono::milliseconds AnswerTimeout{1000};
     // How long a started dispatcher has to begin listening.

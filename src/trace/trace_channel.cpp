@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/environment.h"
+#include "common/program_dir.h"
 #include "trace/little_endian.h"
 
 namespace kw {
@@ -30,6 +31,11 @@ std::string DispatcherSocketPath() {
 std::string DispatcherCommandLine() {
   std::string command = Environment("KEMPWELL_TRACE_DISPATCHER");
   return command.empty() ? "kempwell-trace" : command;
+}
+
+std::string DispatcherLogPath() {
+  const std::string stateHome = XdgBaseDir("XDG_STATE_HOME", ".local/state");
+  return stateHome.empty() ? stateHome : stateHome + "/kempwell/trace.log";
 }
 
 bool MakeSocketAddress(const std::string& path, sockaddr_un& address) {

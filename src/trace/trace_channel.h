@@ -27,6 +27,11 @@ std::string DispatcherSocketPath();
 // set and not empty, otherwise "kempwell-trace".
 std::string DispatcherCommandLine();
 
+// Where a dispatcher that a client started writes its output:
+// $XDG_STATE_HOME/kempwell/trace.log (default ~/.local/state); empty when
+// the user has no home.
+std::string DispatcherLogPath();
+
 // Set in the environment of a dispatcher that a client started: such a
 // dispatcher ends once its last client has gone.
 inline constexpr char kDispatcherOnDemandVariable[] = "KEMPWELL_TRACE_ON_DEMAND";

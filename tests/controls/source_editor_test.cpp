@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "controls/source_editor.h"
+#include "highlight/html_highlighter.h"
 #include "support/temp_files.h"
 
 using namespace std::string_literals;
@@ -216,6 +217,50 @@ class SourceEditorTest : public QObject {
     drop(text);
     QVERIFY(dropped.empty());
     QCOMPARE(editor.Text(), std::string_view("dragged text"));
+  }
+
+  // A dark desktop theme, there when the editor is made and changed while it
+  // is shown, changes none of the editor's colours: they stay those of a
+  // light theme, where plain text and the gutter are dark on light.
+  void aDarkThemeChangesNoColourOfTheEditor() {
+    kw::THTMLHighlighter highlighter;
+    const auto colours = [](SourceEditor& editor) {
+      const auto color = [&](unsigned msg, unsigned long style = 0) {
+        const long bgr = editor.SendScintilla(msg, style);
+        return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+      };
+      std::vector<std::pair<QColor, QColor>> pairs;
+      for (unsigned long style = 0; style <= SourceEditor::STYLE_LINENUMBER; ++style)
+        pairs.emplace_back(color(SourceEditor::SCI_STYLEGETFORE, style), color(SourceEditor::SCI_STYLEGETBACK, style));
+      pairs.emplace_back(color(SourceEditor::SCI_GETCARETFORE), pairs.front().second);
+      return pairs;
+    };
+    SourceEditor light;
+    light.SetHighlighter(&highlighter);
+    const auto expected = colours(light);
+    const auto luma = [](const QColor& c) { return (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000; };
+    for (const size_t i : {size_t(0), size_t(SourceEditor::STYLE_DEFAULT), size_t(SourceEditor::STYLE_LINENUMBER),
+                           expected.size() - 1}) {
+      const auto& [fore, back] = expected[i];
+      QVERIFY2(luma(back) >= 200 && luma(back) - luma(fore) >= 100, qPrintable(fore.name() + " on " + back.name()));
+    }
+
+    const QPalette saved = QApplication::palette();
+    const auto darkPalette = [](int shade) {
+      QPalette dark(QColor(shade, shade, shade), QColor(shade + 10, shade + 10, shade + 10));
+      for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText, QPalette::HighlightedText})
+        dark.setColor(role, QColor(230, 230, 230));
+      return dark;
+    };
+    QApplication::setPalette(darkPalette(30));
+    SourceEditor editor;
+    editor.SetHighlighter(&highlighter);
+    editor.show();
+    QApplication::setPalette(darkPalette(50));
+    QCoreApplication::processEvents();
+    const bool same = colours(editor) == expected;
+    QApplication::setPalette(saved);
+    QVERIFY(same);
   }
 };
 

@@ -2,7 +2,6 @@
 // is absent, refuses, never answers or dies, and one the client starts.
 #include "trace/dispatcher_link.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <mutex>
 #include <optional>
 
@@ -45,6 +43,7 @@ class DispatcherLinkTest : public ::testing::Test {
   std::unique_ptr<TTraceClientEx> Client(std::string commandLine = "", std::chrono::milliseconds answer = 2000ms) {
     SocketDispatcherLink::Options options;
     options.SocketPath = socket_;
+    options.LogPath = folder_.File("trace.log");
     options.CommandLine = commandLine.empty() ? folder_.File("no such dispatcher") : commandLine;
     options.AnswerTimeout = answer;
     auto client = std::make_unique<TTraceClientEx>();
@@ -138,60 +137,41 @@ TEST_F(DispatcherLinkTest, ADispatcherThatDiesSwitchesTracingOffUnlessAnotherCom
   EXPECT_EQ(secondReceived, (Strings{"41 Viewer", "0 after"}));
 }
 
-// The dispatcher writes where this process writes: here, to a file.
-class StdoutTo {
- public:
-  explicit StdoutTo(const std::string& path) : saved_(::dup(STDOUT_FILENO)) {
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    std::fflush(stdout);
-    ::dup2(file, STDOUT_FILENO);
-    ::close(file);
-  }
-  ~StdoutTo() {
-    ::dup2(saved_, STDOUT_FILENO);
-    ::close(saved_);
-  }
-  StdoutTo(const StdoutTo&) = delete;
-  StdoutTo& operator=(const StdoutTo&) = delete;
-
- private:
-  int saved_;
-};
-
-std::unique_ptr<TTraceClientEx> StartingClient(const std::string& socket) {
+std::unique_ptr<TTraceClientEx> StartingClient(const std::string& socket, const std::string& log) {
   SocketDispatcherLink::Options options;
   options.SocketPath = socket;
+  options.LogPath = log;
   options.CommandLine = QuoteArgument(KW_TRACE_PROGRAM) + " --socket " + QuoteArgument(socket);
   auto client = std::make_unique<TTraceClientEx>();
   client->SetLink(std::make_unique<SocketDispatcherLink>(options));
   return client;
 }
 
-TEST_F(DispatcherLinkTest, AStartedDispatcherGetsTheRecordsAndEndsWithItsLastClient) {
+TEST_F(DispatcherLinkTest, AStartedDispatcherLogsTheRecordsAndEndsWithItsLastClient) {
   // Its socket in a folder whose name a shell would misread.
   const std::string odd = folder_.File("a b'c\"$(x);&");
   ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
   const std::string socket = odd + "/trace.sock";
-  auto client = StartingClient(socket);
-  const std::string output = folder_.File("viewer.txt");
-  {
-    const StdoutTo file(output);
-    TraceARun(*client);
-  }
+  // The log's folders are made, and an earlier dispatcher's lines stay.
+  const std::string log = odd + "/state/kempwell/trace.log";
+  auto earlier = StartingClient(socket + "2", log);
+  earlier->SendMsg(kTraceInfo, "earlier");
+  earlier.reset();
+  auto client = StartingClient(socket, log);
+  TraceARun(*client);
   EXPECT_TRUE(client->Enabled);
   client.reset();
-  EXPECT_TRUE(test::Eventually([&] { return TempFolder::Mode(socket) == 0; })) << "the dispatcher did not end";
-  const std::string lines = TempFolder::Read(output);
-  for (const char* part : {"Register", "Enter", "btRunClick", "Error Count = 2", "Exit", "Unregister"})
+  for (const std::string& s : {socket, socket + "2"})
+    EXPECT_TRUE(test::Eventually([&] { return TempFolder::Mode(s) == 0; })) << "a dispatcher did not end";
+  EXPECT_EQ(TempFolder::Mode(odd + "/state/kempwell"), 0700u);
+  const std::string lines = TempFolder::Read(log);
+  for (const char* part : {"earlier", "Register", "Enter", "btRunClick", "Error Count = 2", "Exit", "Unregister"})
     EXPECT_NE(lines.find(part), std::string::npos) << part << " missing from:\n" << lines;
 }
 
 TEST_F(DispatcherLinkTest, AStartedDispatcherThatDiesIsNotStartedAgain) {
-  const auto client = StartingClient(socket_);
-  {
-    const StdoutTo file(folder_.File("viewer.txt"));
-    client->SendMsg(kTraceInfo, "first");
-  }
+  const auto client = StartingClient(socket_, folder_.File("trace.log"));
+  client->SendMsg(kTraceInfo, "first");
   ASSERT_TRUE(client->Enabled);
   // The dispatcher's process, as the socket's other end tells it.
   sockaddr_un address;
