@@ -108,6 +108,9 @@ class TForm1 : public QMainWindow {
   // window's close removes what it wrote.
   std::string BrowserCopyPath() const;
   void Ohjelmatiedot1Click();
+  // Edit > Tidy options: tidy's options as the installed tidy lists them,
+  // with the choice of params.txt's first line, which OK writes back.
+  void TidyOptions1Click();
   // View > Encoding: the same bytes read the other way; the text's bytes and
   // the modified flag stay.
   void SetDocumentEncoding(TextEncoding encoding);
@@ -181,6 +184,7 @@ class TForm1 : public QMainWindow {
   QAction* actNextMessage = nullptr;
   QAction* actPrevMessage = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
+  QAction* TidyOptions1 = nullptr;
   QAction* EncodingUtf8 = nullptr;
   QAction* EncodingLatin1 = nullptr;
   QMenu* EditMenu = nullptr;
