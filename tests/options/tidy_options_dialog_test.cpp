@@ -42,7 +42,6 @@ class TidyOptionsDialogTest : public QObject {
       QTreeWidgetItem* encodings = dialog.OptionRow("char-encoding")->parent();
       QVERIFY(!wrap->isHidden() && clean->isHidden() && encodings->isHidden());
       dialog.Filter->clear();
-      QVERIFY(!clean->isHidden());
 
       // Typed in the value's own editor and refused, with tidy's allowed values.
       dialog.Options->editItem(wrap, TTidyOptionsDialog::kValue);
@@ -68,7 +67,6 @@ class TidyOptionsDialogTest : public QObject {
       QCOMPARE(indent->text(TTidyOptionsDialog::kValue), QStringLiteral("auto"));
 
       clean->setText(TTidyOptionsDialog::kValue, QString());
-      QCOMPARE(clean->text(TTidyOptionsDialog::kDefault), QStringLiteral("no"));
       dialog.Buttons->button(QDialogButtonBox::Ok)->click();
       shown = true;
     });
