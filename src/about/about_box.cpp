@@ -114,7 +114,8 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent, const SystemFacts& f
   Label3 = AutoLabel(this, QStringLiteral("Memory Available to Windows:"), 82, 184);
   PhysMem = AutoLabel(this, QStringLiteral("0"), 82, 184);
   PhysMem->setAlignment(Qt::AlignRight | Qt::AlignTop);
-  for (QLabel* label : {OS, Label3, PhysMem}) label->setFont(PixelFont(11));
+  TidyVersion = AutoLabel(this, QStringLiteral("tidy:"), 82, 200);
+  for (QLabel* label : {OS, Label3, PhysMem, TidyVersion}) label->setFont(PixelFont(11));
   SetLabelText(PhysMem, PhysMem->text());
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
@@ -142,7 +143,8 @@ void TAboutBox::SetLabelText(QLabel* label, const QString& text) {
 void TAboutBox::FitWidth() {
   if (!OKButton) return;  // still being built
   const int memoryRight = std::max(kPhysMemRightEdge, Label3->x() + Label3->width() + 6 + PhysMem->width());
-  const int extra = std::max({0, memoryRight - kPhysMemRightEdge, OS->x() + OS->width() + 13 - kBoxWidth});
+  const int extra = std::max({0, memoryRight - kPhysMemRightEdge, OS->x() + OS->width() + 13 - kBoxWidth,
+                              TidyVersion->x() + TidyVersion->width() + 13 - kBoxWidth});
   setFixedSize(kBoxWidth + extra, kBoxHeight);
   PhysMem->move(kPhysMemRightEdge + extra - PhysMem->width(), PhysMem->y());
   Bevel1->resize(kBevelWidth + extra, Bevel1->height());
@@ -164,7 +166,11 @@ void TAboutBox::URLClick() {
     dialogs_.ShowError(this, QStringLiteral("Couldn't launch default browser"));
 }
 
-void TAboutBox::EMAILClick() { dialogs_.OpenInDesktop(QUrl(QStringLiteral("mailto:") + EMAIL->text())); }
+void TAboutBox::EMAILClick() {
+  const QUrl address(QStringLiteral("mailto:") + EMAIL->text());
+  if (!dialogs_.OpenInDesktop(address))
+    dialogs_.ShowError(this, QStringLiteral("No application could open \"%1\".").arg(address.toString()));
+}
 
 TAboutInfoDialog::TAboutInfoDialog(UserDialogs& dialogs, QObject* owner) : QObject(owner), dialogs_(dialogs) {}
 
@@ -177,6 +183,7 @@ bool TAboutInfoDialog::Execute(QWidget* parent) {
   box->SetLabelText(box->Copyright, Copyright);
   box->SetLabelText(box->URL, URL);
   box->SetLabelText(box->EMAIL, EMail);
+  box->SetLabelText(box->TidyVersion, QString::fromLocal8Bit(TidyVersionLine(ProgramDir)));
   box->setWindowTitle(QStringLiteral("About ") + ProductName);
   box->ProgramIcon->setPixmap(WindowIcon().pixmap(box->ProgramIcon->size()));
   if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "about/about_info.h"
 
@@ -40,7 +41,7 @@ class TAboutBox : public QDialog {
   void FormCreate(const SystemFacts& facts);
   // Opens the web address in the default browser; a failure is reported.
   void URLClick();
-  // Hands "mailto:" and the address to the mail handler; a failure is not reported.
+  // Hands "mailto:" and the address to the mail handler; a failure is reported.
   void EMAILClick();
 
   // Sets an auto-sized label's text; PhysMem keeps its right edge.
@@ -60,6 +61,8 @@ class TAboutBox : public QDialog {
   QLabel* OS = nullptr;
   QLabel* Label3 = nullptr;
   QLabel* PhysMem = nullptr;
+  // The tidy the program runs, named by itself.
+  QLabel* TidyVersion = nullptr;
   QPushButton* OKButton = nullptr;
 
  protected:
@@ -75,8 +78,9 @@ class TAboutInfoDialog : public QObject {
  public:
   explicit TAboutInfoDialog(UserDialogs& dialogs, QObject* owner = nullptr);
 
-  // Shows the texts in a new modal box centred on the screen; true when it
-  // closed with OK. An empty ProductName takes the application's title first.
+  // Shows the texts in a new modal box centred on the screen, with the
+  // version of the tidy in ProgramDir or on PATH; true when it closed with
+  // OK. An empty ProductName takes the application's title first.
   bool Execute(QWidget* parent = nullptr);
 
   QString Company = QStringLiteral("Kempwell");
@@ -85,6 +89,7 @@ class TAboutInfoDialog : public QObject {
   QString Copyright = QStringLiteral("Copyright Info");
   QString URL = QStringLiteral("Youe Web Site");
   QString EMail = QStringLiteral("Your E-Mail Address Here");
+  std::string ProgramDir;
 
  private:
   UserDialogs& dialogs_;

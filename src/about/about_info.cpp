@@ -9,6 +9,9 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <system_error>
+
+#include "tidy/tidy_query.h"
 
 namespace kw {
 
@@ -123,6 +126,20 @@ SystemFacts ReadSystemFacts() {
   if (::sysinfo(&info) == 0)
     facts.PhysicalMemory = static_cast<uint64_t>(info.totalram) * static_cast<uint64_t>(info.mem_unit);
   return facts;
+}
+
+std::string TidyVersionLine(const std::string& programDir) {
+  const TidyAnswer answer = AskTidy(programDir, "-v", std::chrono::seconds(2));
+  if (answer.StartError == ENOENT) return "tidy: not found";
+  if (answer.StartError != 0) return "tidy: cannot be started (" + std::generic_category().message(answer.StartError) + ")";
+  if (answer.TimedOut) return "tidy: gave no version within two seconds";
+  std::string_view output = answer.Output;
+  while (!output.empty()) {
+    const size_t end = output.find('\n');
+    if (const std::string_view line = Trim(output.substr(0, end)); !line.empty()) return "tidy: " + std::string(line);
+    output = end == std::string_view::npos ? std::string_view() : output.substr(end + 1);
+  }
+  return "tidy: gave no version";
 }
 
 }  // namespace kw

@@ -46,4 +46,9 @@ QString PhysMemText(uint64_t totalBytes, const QLocale& locale);
 // This machine: /etc/os-release (or /usr/lib/os-release), uname, sysinfo.
 SystemFacts ReadSystemFacts();
 
+// "tidy: " and the first line of "tidy -v" from the tidy a run would use
+// (AskTidy), "tidy: not found", or why it gave no version. It waits for
+// tidy at most two seconds.
+std::string TidyVersionLine(const std::string& programDir);
+
 }  // namespace kw

@@ -14,6 +14,9 @@ void TForm1::BuildAbout() {
   About->EMail = QStringLiteral("support@kempwell.example");
 }
 
-void TForm1::Ohjelmatiedot1Click() { About->Execute(this); }
+void TForm1::Ohjelmatiedot1Click() {
+  About->ProgramDir = ProgramDir;
+  About->Execute(this);
+}
 
 }  // namespace kw

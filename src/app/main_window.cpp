@@ -155,7 +155,7 @@ void TForm1::UpdateCommandStates() {
   const bool selection = Editor->SelAvail();
   // A run in progress must not see its document replaced or the window go.
   const bool idle = !TidyRunning();
-  for (QAction* action : {FileOpen1, FileExit1}) action->setEnabled(idle);
+  for (QAction* action : {FileOpen1, FileExit1, TidyOptions1}) action->setEnabled(idle);
   for (QToolButton* button : {btOpen, btExit}) button->setEnabled(idle);
   Suorita1->setEnabled(document && idle);
   btRun->setEnabled(document);

@@ -119,6 +119,9 @@ class TForm1 : public QMainWindow {
   // window's close removes what it wrote.
   std::string BrowserCopyPath() const;
   void Ohjelmatiedot1Click();
+  // Edit > Tidy options: tidy's options as the installed tidy lists them,
+  // with the choice of params.txt's first line, which OK writes back.
+  void TidyOptions1Click();
   // View > Encoding: the same bytes read the other way; the text's bytes and
   // the modified flag stay.
   void SetDocumentEncoding(TextEncoding encoding);
@@ -192,6 +195,7 @@ class TForm1 : public QMainWindow {
   QAction* actNextMessage = nullptr;
   QAction* actPrevMessage = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
+  QAction* TidyOptions1 = nullptr;
   // The list's filter by kind: a choice under View > Show in list and a
   // button with its count in the status bar, for each kind.
   struct KindFilter {

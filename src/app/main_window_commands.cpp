@@ -61,6 +61,7 @@ void TForm1::BuildCommands() {
   actNextMessage = NewAction(QStringLiteral("Next message"), -1, QKeySequence(Qt::Key_F8));
   actPrevMessage = NewAction(QStringLiteral("Previous message"), -1, QKeySequence(Qt::SHIFT | Qt::Key_F8));
   Ohjelmatiedot1 = NewAction(QStringLiteral("&About"), -1);
+  TidyOptions1 = NewAction(QStringLiteral("Tidy &options..."), -1);
   EncodingUtf8 = NewAction(QStringLiteral("UTF-8"), -1);
   EncodingLatin1 = NewAction(QStringLiteral("ISO-8859-1"), -1);
   auto* encodings = new QActionGroup(this);
@@ -108,6 +109,7 @@ void TForm1::BuildCommands() {
   on(actPrevMessage, [this] { GoToMessage(-1); });
   on(Avaaselaimessa1, [this] { Avaaselaimessa1Click(); });
   on(Ohjelmatiedot1, [this] { Ohjelmatiedot1Click(); });
+  on(TidyOptions1, [this] { TidyOptions1Click(); });
   on(EncodingUtf8, [this] { SetDocumentEncoding(TextEncoding::Utf8); });
   on(EncodingLatin1, [this] { SetDocumentEncoding(TextEncoding::Latin1); });
 
@@ -143,6 +145,9 @@ void TForm1::BuildMenus() {
   EditMenu->addActions({EditUndo1, EditCut1, EditCopy1, EditPaste1});
   EditMenu->addSeparator();
   EditMenu->addAction(Valitsekaikki1);
+  // Where desktop programs keep their preferences.
+  EditMenu->addSeparator();
+  EditMenu->addAction(TidyOptions1);
   connect(EditMenu, &QMenu::aboutToShow, this, &TForm1::ApplyEditorRule);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));

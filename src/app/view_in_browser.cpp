@@ -1,5 +1,7 @@
 // The main window's View in browser command: the document, or a copy of the
 // unsaved editor text, opened in the desktop's viewer for HTML.
+#include <QFile>
+
 #include "app/main_window.h"
 #include "common/local_file_url.h"
 #include "common/paths.h"
@@ -17,7 +19,9 @@ void TForm1::Avaaselaimessa1Click() {
   std::string target = CurrentFileName;
   if (Editor->Modified()) target = browserCopies_.Write(FolderPart(BrowserCopyPath()), Editor->Text(), Editor->Breaks());
   // A URL, not a command line: the path reaches the viewer as one argument, byte for byte.
-  dialogs_->OpenInDesktop(LocalFileUrl(target));
+  if (!dialogs_->OpenInDesktop(LocalFileUrl(target)))
+    dialogs_->ShowError(this, QStringLiteral("No application could open \"%1\".")
+                                  .arg(QFile::decodeName(QByteArray::fromStdString(target))));
 }
 
 }  // namespace kw

@@ -38,12 +38,20 @@ std::string SearchPath() {
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
   std::vector<std::string> args;
+  for (SplitArgument& arg : SplitCommandLineAt(line)) args.push_back(std::move(arg.Text));
+  return args;
+}
+
+std::vector<SplitArgument> SplitCommandLineAt(std::string_view line) {
+  std::vector<SplitArgument> args;
   const size_t end = line.size();
   size_t i = 0;
   for (;;) {
+    if (!args.empty()) args.back().End = i;
     while (i < end && IsBlank(line[i])) ++i;
     if (i == end) return args;
-    std::string& arg = args.emplace_back();
+    args.push_back({{}, i, i});
+    std::string& arg = args.back().Text;
     bool quoted = false;
     while (i < end && (quoted || !IsBlank(line[i]))) {
       size_t backslashes = 0;

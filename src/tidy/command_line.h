@@ -16,6 +16,16 @@ namespace kw {
 // on. An unclosed quote runs to the end. Line breaks are not blanks.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
+// One argument of a split and the bytes of the command line it was read from.
+struct SplitArgument {
+  std::string Text;
+  size_t Begin = 0;
+  size_t End = 0;
+};
+// SplitCommandLine with where each argument stands, so that a line can be
+// edited argument by argument and keep the rest as written.
+std::vector<SplitArgument> SplitCommandLineAt(std::string_view commandLine);
+
 // The argument as SplitCommandLine will give it back, whatever its bytes. It
 // goes in double quotes when alwaysQuote is set, it is empty or it holds a
 // blank or a tab; a double quote and the backslashes before it are escaped,

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "about/about_box.h"
+#include "options/tidy_options_dialog.h"
 #include "search/search_dialog.h"
 
 namespace kw {
@@ -17,6 +18,10 @@ bool UserDialogs::RunSearchDialog(QWidget*, TTextSearchDialog& dialog) { return 
 void UserDialogs::Beep() { QApplication::beep(); }
 
 bool UserDialogs::RunAboutBox(QWidget*, TAboutBox& box) { return box.exec() == QDialog::Accepted; }
+
+bool UserDialogs::RunTidyOptionsDialog(QWidget*, TTidyOptionsDialog& dialog) {
+  return dialog.exec() == QDialog::Accepted;
+}
 
 namespace {
 

@@ -14,6 +14,7 @@ namespace kw {
 
 class TAboutBox;
 class TTextSearchDialog;
+class TTidyOptionsDialog;
 
 inline constexpr char kApplicationTitle[] = "Kempwell 2";
 
@@ -45,6 +46,8 @@ class UserDialogs {
   virtual void Beep();
   // The about box, shown modally; true when it closed with OK.
   virtual bool RunAboutBox(QWidget* parent, TAboutBox& box);
+  // The tidy options dialog, shown modally; true when it closed with OK.
+  virtual bool RunTidyOptionsDialog(QWidget* parent, TTidyOptionsDialog& dialog);
   // Hands url to the desktop's default application for it (browser, mail
   // program, viewer); never through a shell. False when nothing was started.
   virtual bool OpenInDesktop(const QUrl& url) = 0;

@@ -1,6 +1,7 @@
 // The about dialog through the real box: its texts and layout, the system
 // lines from given values, the close results and the two links.
 #include <QAction>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <QTemporaryDir>
@@ -112,7 +113,7 @@ class AboutBoxTest : public QObject {
     QLocale::setDefault(QLocale::system());
   }
 
-  // Only the browser's failure is reported, and the box stays up.
+  // Both failures are reported, and the box stays up.
   void failedLinks() {
     d_->desktopAnswers = {false, false};
     TAboutInfoDialog about(*d_);
@@ -123,7 +124,40 @@ class AboutBoxTest : public QObject {
       QVERIFY(box.isVisible());
     });
     QCOMPARE(d_->desktopOpens, (std::vector<QUrl>{QUrl("https://kempwell.example/"), QUrl("mailto:support@kempwell.example")}));
-    QCOMPARE(d_->errors, std::vector<QString>{QStringLiteral("Couldn't launch default browser")});
+    QCOMPARE(d_->errors, (std::vector<QString>{QStringLiteral("Couldn't launch default browser"),
+                                               QStringLiteral("No application could open \"mailto:support@kempwell.example\".")}));
+  }
+
+  // The tidy a run would use: the program directory's, else the one on PATH.
+  void tidyLine_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("program directory first") << "program directory" << "tidy: HTML Tidy for Kempwell version 1";
+    QTest::newRow("none") << "nowhere" << "tidy: not found";
+  }
+  void tidyLine() {
+    QFETCH(QString, where);
+    QFETCH(QString, line);
+    QTemporaryDir programDir;
+    const QByteArray path = qgetenv("PATH");
+    if (where == "nowhere") qputenv("PATH", programDir.path().toLocal8Bit());
+    if (where == "program directory") {
+      QFile tidy(programDir.filePath("tidy"));
+      QVERIFY(tidy.open(QIODevice::WriteOnly));
+      tidy.write("#!/bin/sh\necho\necho 'HTML Tidy for Kempwell version 1'\n");
+      tidy.close();
+      tidy.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    }
+    TAboutInfoDialog about(*d_);
+    about.ProgramDir = programDir.path().toStdString();
+    QString shown;
+    Execute(about, [&](TAboutBox& box) {
+      shown = box.TidyVersion->text();
+      QVERIFY(box.TidyVersion->geometry().right() < box.width());
+      QVERIFY(box.TidyVersion->geometry().bottom() < box.OKButton->y());
+    });
+    qputenv("PATH", path);
+    QVERIFY2(shown.startsWith(line), qPrintable(shown));
   }
 
   void mainWindowAboutCommand() {

@@ -144,6 +144,14 @@ class ViewInBrowserTest : public QObject {
     QCOMPARE(kw::PathExists(folder + "/~modified.htm"), modified);
   }
 
+  void nothingToOpenItIsReported() {
+    const std::string path = Open("<p>x</p>");
+    dialogs_->desktopAnswers = {false};
+    View();
+    QCOMPARE(dialogs_->errors, std::vector<QString>{QStringLiteral("No application could open \"%1\".")
+                                                       .arg(QString::fromStdString(path))});
+  }
+
   // The copy never replaces the document, nor writes through a link someone
   // planted by its name.
   void theCopyTakesAFreeNameBesideTheDocument() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "about/about_box.h"
+#include "options/tidy_options_dialog.h"
 #include "widgets/user_dialogs.h"
 #include "search/search_dialog.h"
 
@@ -60,6 +61,17 @@ class ScriptedDialogs : public UserDialogs {
         Qt::QueuedConnection);
     return box.exec() == QDialog::Accepted;
   }
+  // Shown modally for real, like the search dialog.
+  bool RunTidyOptionsDialog(QWidget*, TTidyOptionsDialog& dialog) override {
+    QMetaObject::invokeMethod(
+        &dialog,
+        [&dialog, script = Next(optionsScripts, OptionsScript())] {
+          if (script) script(dialog);
+          if (dialog.isVisible()) dialog.reject();
+        },
+        Qt::QueuedConnection);
+    return dialog.exec() == QDialog::Accepted;
+  }
   // Never starts anything: the address is recorded and the scripted answer given.
   bool OpenInDesktop(const QUrl& url) override {
     desktopOpens.push_back(url);
@@ -76,6 +88,8 @@ class ScriptedDialogs : public UserDialogs {
   std::deque<SearchScript> searchScripts;
   using AboutScript = std::function<void(TAboutBox&)>;
   std::deque<AboutScript> aboutScripts;
+  using OptionsScript = std::function<void(TTidyOptionsDialog&)>;
+  std::deque<OptionsScript> optionsScripts;
   // Whether each desktop open succeeds; when the queue runs dry: it does.
   std::deque<bool> desktopAnswers;
   // Runs while a message is up, to see the state behind it.
