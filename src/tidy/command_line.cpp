@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace kw {
@@ -13,10 +14,12 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool IsExecutableFile(const std::string& path) {
+// 0 for an executable regular file, EACCES for a regular file that may not
+// be executed, ENOENT for anything else.
+int ExecutableFileError(const std::string& path) {
   struct stat st;
-  return ::access(path.c_str(), X_OK) == 0 && ::stat(path.c_str(), &st) == 0 &&
-         S_ISREG(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ENOENT;
+  return ::access(path.c_str(), X_OK) == 0 ? 0 : EACCES;
 }
 
 // An empty directory is the working directory, as in PATH.
@@ -86,17 +89,28 @@ std::string QuoteArgument(std::string_view argument, bool alwaysQuote) {
   return quoted;
 }
 
-std::string FindProgram(const std::string& program, const std::string& searchDir) {
+std::string FindProgram(const std::string& program, const std::string& searchDir, int* error) {
+  // A file that may not be executed is passed over for one further on, and
+  // only named when there is none.
+  int failure = ENOENT;
+  const auto found = [&failure, error](const std::string& candidate) {
+    const int result = ExecutableFileError(candidate);
+    if (result == EACCES) failure = EACCES;
+    if (error) *error = result == 0 ? 0 : failure;
+    return result == 0;
+  };
+  if (error) *error = ENOENT;
   if (program.empty()) return {};
-  if (program.find('/') != std::string::npos) return program;
-  if (!searchDir.empty() && IsExecutableFile(InDirectory(searchDir, program))) {
-    return InDirectory(searchDir, program);
+  if (program.find('/') != std::string::npos) {
+    if (error) *error = 0;
+    return program;
   }
+  if (!searchDir.empty() && found(InDirectory(searchDir, program))) return InDirectory(searchDir, program);
   const std::string path = SearchPath();
   for (size_t start = 0;;) {
     const size_t colon = path.find(':', start);
     const std::string candidate = InDirectory(path.substr(start, colon - start), program);
-    if (IsExecutableFile(candidate)) return candidate;
+    if (found(candidate)) return candidate;
     if (colon == std::string::npos) return {};
     start = colon + 1;
   }

@@ -112,9 +112,9 @@ bool TRedirectedConsole::Start() {
   if (StartError == 0 && pipes_[kOut][1] < 0) StartError = EBADF;
   if (StartError != 0) return false;
   std::vector<std::string> args = SplitCommandLine(CommandLine);
-  const std::string program = args.empty() ? std::string() : FindProgram(args[0], SearchDir);
+  const std::string program = args.empty() ? std::string() : FindProgram(args[0], SearchDir, &StartError);
   if (program.empty()) {
-    StartError = ENOENT;
+    if (StartError == 0) StartError = ENOENT;
     return false;
   }
   std::vector<std::string> env = ChildEnvironment(EnvironmentOverrides);
