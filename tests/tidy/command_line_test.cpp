@@ -101,15 +101,10 @@ TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
     std::string searchDir, want;
     int error;
   } cases[] = {
-      {"in-both", first.Path(), inBoth, 0},
-      {"in-both", "", onPath.File("in-both"), 0},
-      {"plain-file", first.Path(), executableOnPath, 0},
-      {"only-on-path", first.Path(), onlyOnPath, 0},
-      {"plain-everywhere", first.Path(), "", EACCES},
-      {"plain-here", first.Path(), "", EACCES},
-      {"a-dir", first.Path(), "", ENOENT},
-      {"missing", first.Path(), "", ENOENT},
-      {"", first.Path(), "", ENOENT},
+      {"in-both", first.Path(), inBoth, 0}, {"in-both", "", onPath.File("in-both"), 0},
+      {"plain-file", first.Path(), executableOnPath, 0}, {"only-on-path", first.Path(), onlyOnPath, 0},
+      {"plain-everywhere", first.Path(), "", EACCES}, {"plain-here", first.Path(), "", EACCES},
+      {"a-dir", first.Path(), "", ENOENT}, {"missing", first.Path(), "", ENOENT}, {"", first.Path(), "", ENOENT},
       {"./missing", first.Path(), "./missing", 0},
   };
   for (const auto& c : cases) {
