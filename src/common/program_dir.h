@@ -21,9 +21,9 @@ std::string ExecutableDir();
 
 // The program directory: KEMPWELL_PROGRAM_DIR when that is set and not empty
 // (a relative one made absolute against the working directory, lexically
-// normalised); otherwise the executable's folder when the user may write there; otherwise
-// $XDG_DATA_HOME/kempwell (default ~/.local/share/kempwell), created with its
-// parents when missing.
+// normalised); otherwise the executable's folder when the user may write
+// there; otherwise $XDG_DATA_HOME/kempwell (default ~/.local/share/kempwell),
+// created with its parents when missing.
 std::string ResolveProgramDir();
 
 // Makes a relative KEMPWELL_PROGRAM_DIR absolute in the environment, so that

@@ -37,6 +37,26 @@ std::string SearchPath() {
   return fallback.c_str();
 }
 
+// A file that may not be executed is passed over for one further on, as a
+// shell does, and only named in failure (EACCES) when there is none.
+std::string SearchProgram(const std::string& program, const std::string& searchDir, int& failure) {
+  const auto usable = [&failure](const std::string& candidate) {
+    const int result = ExecutableFileError(candidate);
+    if (result == EACCES) failure = EACCES;
+    return result == 0;
+  };
+  if (program.find('/') != std::string::npos) return program;
+  if (!searchDir.empty() && usable(InDirectory(searchDir, program))) return InDirectory(searchDir, program);
+  const std::string path = SearchPath();
+  for (size_t start = 0;;) {
+    const size_t colon = path.find(':', start);
+    const std::string candidate = InDirectory(path.substr(start, colon - start), program);
+    if (usable(candidate)) return candidate;
+    if (colon == std::string::npos) return {};
+    start = colon + 1;
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
@@ -90,30 +110,10 @@ std::string QuoteArgument(std::string_view argument, bool alwaysQuote) {
 }
 
 std::string FindProgram(const std::string& program, const std::string& searchDir, int* error) {
-  // A file that may not be executed is passed over for one further on, and
-  // only named when there is none.
   int failure = ENOENT;
-  const auto found = [&failure, error](const std::string& candidate) {
-    const int result = ExecutableFileError(candidate);
-    if (result == EACCES) failure = EACCES;
-    if (error) *error = result == 0 ? 0 : failure;
-    return result == 0;
-  };
-  if (error) *error = ENOENT;
-  if (program.empty()) return {};
-  if (program.find('/') != std::string::npos) {
-    if (error) *error = 0;
-    return program;
-  }
-  if (!searchDir.empty() && found(InDirectory(searchDir, program))) return InDirectory(searchDir, program);
-  const std::string path = SearchPath();
-  for (size_t start = 0;;) {
-    const size_t colon = path.find(':', start);
-    const std::string candidate = InDirectory(path.substr(start, colon - start), program);
-    if (found(candidate)) return candidate;
-    if (colon == std::string::npos) return {};
-    start = colon + 1;
-  }
+  const std::string found = program.empty() ? std::string() : SearchProgram(program, searchDir, failure);
+  if (error) *error = found.empty() ? failure : 0;
+  return found;
 }
 
 }  // namespace kw
