@@ -8,12 +8,15 @@
 
 #include "app/main_window.h"
 #include "app/program_arguments.h"
+#include "common/program_dir.h"
 #include "common/stop_signals.h"
 #include "tidy/headless_tidy.h"
 
 int main(int argc, char** argv) {
   // A tidy run stops its child and removes its working files before the program ends.
   kw::CatchStopSignals();
+  // A run changes the working directory, which a relative override must outlive.
+  kw::AnchorProgramDirOverride();
   if (argc > 1 && std::strcmp(argv[1], "--tidy") == 0) {
     const int status = kw::RunHeadlessTidy(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
     if (kw::CaughtStopSignal() != 0) kw::EndByCaughtSignal();

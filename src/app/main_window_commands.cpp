@@ -180,8 +180,8 @@ void TForm1::ConnectEditor() {
         this, [this, files] { Guarded([&] { EditorDropFiles(files); }); }, Qt::QueuedConnection);
   };
   Editor->OnContextMenu = [this](SourceEditor&, const QPoint& pos) { PopupMenu1->popup(pos); };
-  // A mouse click only: moving through the list with the keyboard leaves the editor alone.
-  connect(DiagList, &QAbstractItemView::clicked, this, [this] { Guarded([this] { DiagListClick(); }); });
+  // A click, Enter or Space: moving through the list with the arrow keys
+  // leaves the editor alone.
   connect(DiagList, &TDiagListView::RowChosen, this, [this] { Guarded([this] { DiagListClick(); }); });
   // Once the text changes the list describes an earlier text; its jumps
   // follow the marks, which moved with the text.

@@ -71,7 +71,7 @@ bool Storable(std::string_view section, std::string_view key, std::string_view v
 }
 
 std::optional<uint32_t> ParseDigits(std::string_view digits, bool hex) {
-  if (digits.empty() || (hex && digits.size() > 8)) return std::nullopt;
+  if (digits.empty()) return std::nullopt;
   uint64_t value = 0;
   for (const char c : digits) {
     unsigned d;
@@ -80,8 +80,9 @@ std::optional<uint32_t> ParseDigits(std::string_view digits, bool hex) {
     else if (hex && c >= 'A' && c <= 'F') d = static_cast<unsigned>(c - 'A' + 10);
     else return std::nullopt;
     value = value * (hex ? 16 : 10) + d;
-    // 2^31 is still needed for the most negative decimal.
-    if (!hex && value > 0x80000000u) return std::nullopt;
+    // 2^31 is still needed for the most negative decimal; leading zeros
+    // never overflow, so "$000000000" is a number.
+    if (value > (hex ? 0xFFFFFFFFu : 0x80000000u)) return std::nullopt;
   }
   return static_cast<uint32_t>(value);
 }
@@ -90,11 +91,9 @@ std::optional<uint32_t> ParseDigits(std::string_view digits, bool hex) {
 
 std::optional<int32_t> ParseIniInteger(std::string_view text) {
   std::string_view t = Trim(text);
-  bool negative = false;
-  if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
-    negative = t.front() == '-';
-    t.remove_prefix(1);
-  }
+  const bool signed_ = !t.empty() && (t.front() == '+' || t.front() == '-');
+  const bool negative = signed_ && t.front() == '-';
+  if (signed_) t.remove_prefix(1);
   bool hex = false;
   if (!t.empty() && t.front() == '$') {
     hex = true;
@@ -103,6 +102,8 @@ std::optional<int32_t> ParseIniInteger(std::string_view text) {
     hex = true;
     t.remove_prefix(2);
   }
+  // A sign belongs to decimal text only: "-$10" is no number.
+  if (hex && signed_) return std::nullopt;
   const std::optional<uint32_t> magnitude = ParseDigits(t, hex);
   if (!magnitude) return std::nullopt;
   if (!hex && !negative && *magnitude > 0x7FFFFFFFu) return std::nullopt;

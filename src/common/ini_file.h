@@ -10,9 +10,10 @@
 namespace kw {
 
 // The integer rules of the settings files: decimal text with an optional
-// sign, or hexadecimal after a leading "$", or after a leading "0x" / "0X"
-// when the text is longer than two characters. Anything else, or a value
-// outside 32 bits, is no number. Blanks around the text are ignored.
+// sign, or hexadecimal without a sign after a leading "$", or after a leading
+// "0x" / "0X" when the text is longer than two characters, with as many
+// digits as it likes. Anything else, or a value outside 32 bits, is no
+// number. Blanks around the text are ignored.
 std::optional<int32_t> ParseIniInteger(std::string_view text);
 
 // One settings file. Sections and keys are found without regard to letter

@@ -73,6 +73,9 @@ std::string ExecutableDir() {
 std::string ResolveProgramDir() {
   const std::string override = Environment("KEMPWELL_PROGRAM_DIR");
   if (!override.empty()) {
+    // A relative one is taken against the working directory, as any
+    // relative path the user gives at start.
+    if (override.front() != '/') return AbsolutePath(override);
     const std::string trimmed = WithoutTrailingSlashes(override);
     return trimmed.empty() ? "/" : trimmed;
   }
@@ -87,6 +90,11 @@ std::string ResolveProgramDir() {
   const std::string dir = dataHome + "/kempwell";
   CreateFolders(dir);
   return dir;
+}
+
+void AnchorProgramDirOverride() {
+  if (!Environment("KEMPWELL_PROGRAM_DIR").empty())
+    ::setenv("KEMPWELL_PROGRAM_DIR", ResolveProgramDir().c_str(), 1);
 }
 
 }  // namespace kw

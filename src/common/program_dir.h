@@ -24,10 +24,16 @@ void CreateFolders(const std::string& path);
 // trailing '/' unless it is the root.
 std::string ExecutableDir();
 
-// The program directory: KEMPWELL_PROGRAM_DIR when that is set and not empty;
-// otherwise the executable's folder when the user may write there; otherwise
-// $XDG_DATA_HOME/kempwell (default ~/.local/share/kempwell), created with its
-// parents when missing.
+// The program directory: KEMPWELL_PROGRAM_DIR when that is set and not empty
+// (a relative one made absolute against the working directory, lexically
+// normalised); otherwise the executable's folder when the user may write
+// there; otherwise $XDG_DATA_HOME/kempwell (default ~/.local/share/kempwell),
+// created with its parents when missing.
 std::string ResolveProgramDir();
+
+// Makes a relative KEMPWELL_PROGRAM_DIR absolute in the environment, so that
+// it names the same folder after a run changes the working directory. Call
+// it at start, before anything reads the program directory.
+void AnchorProgramDirOverride();
 
 }  // namespace kw

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace kw {
-
 
 TDiagListView::TDiagListView(QWidget* parent) : QTreeView(parent) {
   setRootIsDecorated(false);
@@ -24,6 +24,8 @@ TDiagListView::TDiagListView(QWidget* parent) : QTreeView(parent) {
   headerFont.setPixelSize(11);
   header()->setFont(headerFont);
   header()->setSectionsMovable(true);
+  // A tree keeps its first column in place by default; this list is flat.
+  header()->setFirstSectionMovable(true);
   header()->setSectionsClickable(false);
   header()->setSectionResizeMode(QHeaderView::Interactive);
   header()->setStretchLastSection(false);
@@ -37,6 +39,21 @@ void TDiagListView::keyPressEvent(QKeyEvent* e) {
     return;
   }
   QTreeView::keyPressEvent(e);
+}
+
+void TDiagListView::mousePressEvent(QMouseEvent* e) {
+  leftPressed_ = e->button() == Qt::LeftButton;
+  QTreeView::mousePressEvent(e);
+}
+
+// The row under the mouse, if any, is focused by the press; below the rows the
+// focus stays where it was, and that row is chosen.
+void TDiagListView::mouseReleaseEvent(QMouseEvent* e) {
+  QTreeView::mouseReleaseEvent(e);
+  const bool click = leftPressed_ && e->button() == Qt::LeftButton &&
+                     viewport()->rect().contains(e->position().toPoint());
+  leftPressed_ = false;
+  if (click && currentIndex().isValid()) emit RowChosen();
 }
 
 void TDiagListView::SetColumnWidths(int lineWidth, int messageWidth) {

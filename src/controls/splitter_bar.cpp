@@ -1,6 +1,7 @@
 #include "controls/splitter_bar.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -36,7 +37,14 @@ TSplitterBar::TSplitterBar(QWidget* panel, QWidget* parent)
 
 int TSplitterBar::HeightForMouse(int globalY) const {
   const int available = parentWidget()->height() - height();
-  return ClampSplitPanelHeight(pressPanelHeight_ - (globalY - pressGlobalY_), available);
+  return ClampSplitPanelHeight(pressPanelHeight_ - (globalY - pressGlobalY_), available, AboveMinimumHeight());
+}
+
+// A panel taller than the layout can give it would push the panel's bottom
+// out of the parent, so the area above keeps what its layout needs.
+int TSplitterBar::AboveMinimumHeight() const {
+  const QLayout* layout = parentWidget()->layout();
+  return layout ? layout->minimumSize().height() - panel_->minimumHeight() - height() : 0;
 }
 
 void TSplitterBar::ShowGhost(int panelHeight) {

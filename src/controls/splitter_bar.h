@@ -23,6 +23,8 @@ class TSplitterBar : public QWidget {
 
  private:
   int HeightForMouse(int globalY) const;
+  // The least height of what shares the parent's layout with the bar and panel.
+  int AboveMinimumHeight() const;
   void ShowGhost(int panelHeight);
   void EndDrag();
 

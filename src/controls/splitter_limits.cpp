@@ -4,8 +4,8 @@
 
 namespace kw {
 
-int ClampSplitPanelHeight(int requested, int available, int minSize) {
-  const int largest = std::max(available - minSize, minSize);
+int ClampSplitPanelHeight(int requested, int available, int aboveMinimum, int minSize) {
+  const int largest = std::max(available - std::max(minSize, aboveMinimum), minSize);
   return std::clamp(requested, minSize, largest);
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace kw {
@@ -13,10 +14,12 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool IsExecutableFile(const std::string& path) {
+// 0 for an executable regular file, EACCES for a regular file that may not
+// be executed, ENOENT for anything else.
+int ExecutableFileError(const std::string& path) {
   struct stat st;
-  return ::access(path.c_str(), X_OK) == 0 && ::stat(path.c_str(), &st) == 0 &&
-         S_ISREG(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ENOENT;
+  return ::access(path.c_str(), X_OK) == 0 ? 0 : EACCES;
 }
 
 // An empty directory is the working directory, as in PATH.
@@ -32,6 +35,26 @@ std::string SearchPath() {
   std::string fallback(size, '\0');
   if (size > 0) ::confstr(_CS_PATH, fallback.data(), size);
   return fallback.c_str();
+}
+
+// A file that may not be executed is passed over for one further on, as a
+// shell does, and only named in failure (EACCES) when there is none.
+std::string SearchProgram(const std::string& program, const std::string& searchDir, int& failure) {
+  const auto usable = [&failure](const std::string& candidate) {
+    const int result = ExecutableFileError(candidate);
+    if (result == EACCES) failure = EACCES;
+    return result == 0;
+  };
+  if (program.find('/') != std::string::npos) return program;
+  if (!searchDir.empty() && usable(InDirectory(searchDir, program))) return InDirectory(searchDir, program);
+  const std::string path = SearchPath();
+  for (size_t start = 0;;) {
+    const size_t colon = path.find(':', start);
+    const std::string candidate = InDirectory(path.substr(start, colon - start), program);
+    if (usable(candidate)) return candidate;
+    if (colon == std::string::npos) return {};
+    start = colon + 1;
+  }
 }
 
 }  // namespace
@@ -94,20 +117,11 @@ std::string QuoteArgument(std::string_view argument, bool alwaysQuote) {
   return quoted;
 }
 
-std::string FindProgram(const std::string& program, const std::string& searchDir) {
-  if (program.empty()) return {};
-  if (program.find('/') != std::string::npos) return program;
-  if (!searchDir.empty() && IsExecutableFile(InDirectory(searchDir, program))) {
-    return InDirectory(searchDir, program);
-  }
-  const std::string path = SearchPath();
-  for (size_t start = 0;;) {
-    const size_t colon = path.find(':', start);
-    const std::string candidate = InDirectory(path.substr(start, colon - start), program);
-    if (IsExecutableFile(candidate)) return candidate;
-    if (colon == std::string::npos) return {};
-    start = colon + 1;
-  }
+std::string FindProgram(const std::string& program, const std::string& searchDir, int* error) {
+  int failure = ENOENT;
+  const std::string found = program.empty() ? std::string() : SearchProgram(program, searchDir, failure);
+  if (error) *error = found.empty() ? failure : 0;
+  return found;
 }
 
 }  // namespace kw

@@ -36,7 +36,9 @@ std::string QuoteArgument(std::string_view argument, bool alwaysQuote = false);
 // The file that running program would execute: a name holding '/' as it is,
 // otherwise the first executable regular file of that name in searchDir
 // (when not empty), then along PATH, whose empty entries stand for the
-// working directory ("./name"). Empty when none is found.
-std::string FindProgram(const std::string& program, const std::string& searchDir);
+// working directory ("./name"). Empty when none is found; error then says
+// why, as a shell would: EACCES when a regular file of that name was found
+// that may not be executed, else ENOENT.
+std::string FindProgram(const std::string& program, const std::string& searchDir, int* error = nullptr);
 
 }  // namespace kw

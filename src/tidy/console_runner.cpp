@@ -112,11 +112,8 @@ bool TRedirectedConsole::Start() {
   if (StartError == 0 && pipes_[kOut][1] < 0) StartError = EBADF;
   if (StartError != 0) return false;
   std::vector<std::string> args = SplitCommandLine(CommandLine);
-  const std::string program = args.empty() ? std::string() : FindProgram(args[0], SearchDir);
-  if (program.empty()) {
-    StartError = ENOENT;
-    return false;
-  }
+  const std::string program = FindProgram(args.empty() ? std::string() : args[0], SearchDir, &StartError);
+  if (program.empty()) return false;
   std::vector<std::string> env = ChildEnvironment(EnvironmentOverrides);
   SpawnSetup setup;
   StartError = setup.Prepare(pipes_[kIn][0], pipes_[kOut][1],

@@ -30,7 +30,9 @@ constexpr char kUsage[] =
     "  --refuse       answer registrations with 0, to try out a refusing dispatcher\n"
     "  --help         show this text\n"
     "\n"
-    "With KEMPWELL_TRACE_ON_DEMAND set, it ends once its last client has gone.\n";
+    "With KEMPWELL_TRACE_ON_DEMAND set, it ends once its last client has gone.\n"
+    "A client that sends no record within a minute of connecting, or stops\n"
+    "halfway through one for a minute, is disconnected.\n";
 
 struct Options {
   std::string socket;

@@ -57,14 +57,23 @@ int Sooner(int timeout, int other) { return timeout < 0 ? other : std::min(timeo
 }  // namespace
 
 struct TraceDispatcher::Connection {
-  explicit Connection(int socket) : fd(socket) {}
+  Connection(int socket, Clock::time_point now) : fd(socket), waitingSince(now) {}
   ~Connection() { CloseDescriptor(fd); }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
+  // A client that has sent a frame and took its answers may be quiet for as
+  // long as it likes; one that has yet to send its first frame, is in the
+  // middle of one or leaves answers untaken holds a place others may need.
+  bool Owing() const { return !framed || !input.empty() || !output.empty(); }
+
   int fd;
   std::string input;
   std::string output;  // answers the client has not taken yet
+  bool framed = false;  // a whole frame has come
+  // When the client began to owe: its connect, the start of the frame it is
+  // sending, or the last frame whose answer it has not taken.
+  Clock::time_point waitingSince;
 };
 
 TraceDispatcher::TraceDispatcher() {
@@ -174,6 +183,7 @@ void TraceDispatcher::Run() {
   std::vector<pollfd> fds;
   while (!stopped_.load()) {
     const Clock::time_point now = Clock::now();
+    const Clock::time_point nextDrop = DropSilentClients(now);
     if (OnDemand && everConnected_ && connections_.empty()) break;
     if (OnDemand && !everConnected_ && now >= start + FirstClientTimeout) break;
 
@@ -188,6 +198,7 @@ void TraceDispatcher::Run() {
     int timeout = wakeRead_ < 0 ? kStopCheckMs : -1;
     if (OnDemand && !everConnected_) timeout = Sooner(timeout, MillisecondsUntil(start + FirstClientTimeout));
     if (acceptPaused) timeout = Sooner(timeout, MillisecondsUntil(acceptPausedUntil_));
+    if (nextDrop != Clock::time_point::max()) timeout = Sooner(timeout, MillisecondsUntil(nextDrop));
 
     const int ready = ::poll(fds.data(), fds.size(), busy ? Sooner(timeout, kIdleDelayMs) : timeout);
     if (ready < 0) {
@@ -222,6 +233,18 @@ void TraceDispatcher::Run() {
   if (busy) CallIdle(lastIdle);
 }
 
+TraceDispatcher::Clock::time_point TraceDispatcher::DropSilentClients(Clock::time_point now) {
+  Clock::time_point next = Clock::time_point::max();
+  std::erase_if(connections_, [&](const auto& c) {
+    if (!c->Owing()) return false;
+    const Clock::time_point due = c->waitingSince + SilentClientTimeout;
+    if (due <= now) return true;
+    next = std::min(next, due);
+    return false;
+  });
+  return next;
+}
+
 void TraceDispatcher::CallIdle(Clock::time_point& lastIdle) {
   if (OnIdle) OnIdle();
   lastIdle = Clock::now();
@@ -240,7 +263,7 @@ void TraceDispatcher::Accept() {
       ::close(fd);
       continue;
     }
-    connections_.push_back(std::make_unique<Connection>(fd));
+    connections_.push_back(std::make_unique<Connection>(fd, Clock::now()));
     everConnected_ = true;
   }
 }
@@ -250,6 +273,7 @@ bool TraceDispatcher::Receive(Connection& c) {
   for (size_t taken = 0; taken < kReadBudget;) {
     const ssize_t n = ::recv(c.fd, chunk, sizeof chunk, 0);
     if (n > 0) {
+      if (c.framed && c.input.empty()) c.waitingSince = Clock::now();  // a new frame begins
       c.input.append(chunk, static_cast<size_t>(n));
       taken += static_cast<size_t>(n);
       // Most likely drained; poll tells if not, which saves a read that finds nothing.
@@ -280,6 +304,10 @@ bool TraceDispatcher::HandleFrames(Connection& c) {
     at += kTraceFrameHeaderSize + byteCount;
   }
   c.input.erase(0, at);
+  if (at > 0) {
+    c.framed = true;
+    c.waitingSince = Clock::now();
+  }
   return keep;
 }
 

@@ -54,6 +54,11 @@ class TraceDispatcher {
 
   bool OnDemand = false;
   std::chrono::milliseconds FirstClientTimeout{10000};
+  // A client is dropped when it lets this pass without sending its first
+  // frame, or the rest of a frame it began, or without taking its answers.
+  // So a half-sent frame holds its place and its memory (at most the record
+  // size the header names) no longer than this.
+  std::chrono::milliseconds SilentClientTimeout{60000};
   std::chrono::milliseconds IdleInterval{100};
 
  private:
@@ -67,6 +72,9 @@ class TraceDispatcher {
   bool SendAnswers(Connection& connection);
   int32_t Handle(uint32_t tag, std::string_view bytes);
   void CallIdle(Clock::time_point& lastIdle);
+  // Drops the clients that owe for longer than SilentClientTimeout; returns
+  // when the next one would be due, or max.
+  Clock::time_point DropSilentClients(Clock::time_point now);
 
   std::string error_;
   std::string path_;

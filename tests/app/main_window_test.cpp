@@ -488,6 +488,14 @@ class MainWindowTest : public QObject {
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(10, 2));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(10, 5000));
     QTRY_COMPARE(form_->Panel2->height(), 30);
+    // Up as far as it goes: the editor keeps its own least height, and the
+    // list stays inside the window, which keeps its size.
+    const QSize window = form_->size();
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(10, 2));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(10, -5000));
+    QTRY_COMPARE(form_->Editor->height(), std::max(30, form_->Editor->minimumSizeHint().height()));
+    QCOMPARE(form_->Panel2->geometry().bottom(), form_->Panel1->height() - 1);
+    QCOMPARE(form_->size(), window);
   }
 
   void recentFilesReopenAndReportGoneFiles() {

@@ -46,15 +46,23 @@ bool ResolveWithoutWriteAccess(const std::string& xdgHome, const std::string& ho
 TEST(ProgramDir, OverrideIsTakenAsGivenWithoutTrailingSlashes) {
   const char* const saved = std::getenv("KEMPWELL_PROGRAM_DIR");
   const std::string restore = saved ? saved : "";
-  const std::pair<const char*, const char*> cases[] = {
-      {"/opt/kw///", "/opt/kw"}, {"///", "/"}, {"relative/dir/", "relative/dir"},
-      {"/a b/$(x);&'\xE9", "/a b/$(x);&'\xE9"},
+  const std::string cwd = fs::current_path().string();
+  const std::pair<const char*, std::string> cases[] = {
+      {"/opt/kw///", "/opt/kw"}, {"///", "/"}, {"relative/dir/", cwd + "/relative/dir"},
+      {"./a/../b", cwd + "/b"}, {"/a b/$(x);&'\xE9", "/a b/$(x);&'\xE9"},
   };
   for (const auto& [given, want] : cases) {
     setenv("KEMPWELL_PROGRAM_DIR", given, 1);
     EXPECT_EQ(ResolveProgramDir(), want) << given;
   }
   EXPECT_FALSE(fs::exists("relative")) << "an override is not created";
+
+  // Anchored at start, a relative override survives a change of the working directory.
+  setenv("KEMPWELL_PROGRAM_DIR", "relative", 1);
+  AnchorProgramDirOverride();
+  fs::current_path("/");
+  EXPECT_EQ(ResolveProgramDir(), cwd + "/relative");
+  fs::current_path(cwd);
 
   setenv("KEMPWELL_PROGRAM_DIR", "", 1);  // empty counts as unset
   const std::string exeDir = ExecutableDir();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 
 #include "support/scoped_env.h"
@@ -76,6 +77,8 @@ TEST(CommandLineQuote, AnyBytesSurviveTheSplit) {
   }
 }
 
+// A file that may not be executed is passed over, as a shell does, and named
+// (EACCES) only when no executable one follows.
 TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
   const test::TempFolder first, onPath;
   const auto make = [](const test::TempFolder& dir, const std::string& name, mode_t mode) {
@@ -86,18 +89,29 @@ TEST(CommandLineFind, SearchDirBeforePathAndOnlyExecutableFiles) {
   make(onPath, "in-both", 0755);
   make(first, "plain-file", 0644);
   const std::string executableOnPath = make(onPath, "plain-file", 0755);
+  make(first, "plain-everywhere", 0644);
+  make(onPath, "plain-everywhere", 0600);
+  make(first, "plain-here", 0644);
   ::mkdir(first.File("a-dir").c_str(), 0755);
   const std::string onlyOnPath = make(onPath, "only-on-path", 0755);
   const test::ScopedEnv path("PATH", "/nonexistent:" + onPath.Path());
 
-  EXPECT_EQ(FindProgram("in-both", first.Path()), inBoth);
-  EXPECT_EQ(FindProgram("in-both", ""), onPath.File("in-both"));
-  EXPECT_EQ(FindProgram("plain-file", first.Path()), executableOnPath);
-  EXPECT_EQ(FindProgram("only-on-path", first.Path()), onlyOnPath);
-  EXPECT_EQ(FindProgram("a-dir", first.Path()), "");
-  EXPECT_EQ(FindProgram("missing", first.Path()), "");
-  EXPECT_EQ(FindProgram("", first.Path()), "");
-  EXPECT_EQ(FindProgram("./missing", first.Path()), "./missing");
+  const struct {
+    const char* program;
+    std::string searchDir, want;
+    int error;
+  } cases[] = {
+      {"in-both", first.Path(), inBoth, 0}, {"in-both", "", onPath.File("in-both"), 0},
+      {"plain-file", first.Path(), executableOnPath, 0}, {"only-on-path", first.Path(), onlyOnPath, 0},
+      {"plain-everywhere", first.Path(), "", EACCES}, {"plain-here", first.Path(), "", EACCES},
+      {"a-dir", first.Path(), "", ENOENT}, {"missing", first.Path(), "", ENOENT}, {"", first.Path(), "", ENOENT},
+      {"./missing", first.Path(), "./missing", 0},
+  };
+  for (const auto& c : cases) {
+    int error = -1;
+    EXPECT_EQ(FindProgram(c.program, c.searchDir, &error), c.want) << c.program;
+    EXPECT_EQ(error, c.error) << c.program;
+  }
 }
 
 }  // namespace

@@ -232,6 +232,10 @@ TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithAnExitStatusOfTheirOwn) {
   EXPECT_EQ(Headless({"--tidy", doc}), kHeadlessFailed);
   EXPECT_EQ(err_.str(), "Cannot start \"tidy\". No such file or directory\n");
   EXPECT_EQ(out_.str(), "");
+
+  ::chmod(tidy_.ProgramFolder().Write("tidy", "#!/bin/sh\n").c_str(), 0644);
+  EXPECT_EQ(Headless({"--tidy", doc}), kHeadlessFailed);
+  EXPECT_EQ(err_.str(), "Cannot start \"tidy\". Permission denied\n") << "the real reason";
 }
 
 // SIGTERM to the program stops tidy and removes the working files before it ends.

@@ -175,9 +175,20 @@ class TidyRunTest : public QObject {
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{1, 1}));
     QTest::keyClick(&Editor(), Qt::Key_Down);
     QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 255));
-    // Dragging the Message column first changes only the display.
-    form_->DiagList->header()->moveSection(1, 0);
+    // Dragging the Line column after the Message column changes only the display.
+    QWidget* header = form_->DiagList->header()->viewport();
+    QTest::mousePress(header, Qt::LeftButton, {}, QPoint(30, 5));
+    QTest::mouseMove(header, QPoint(400, 5));
+    QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(400, 5));
+    QCOMPARE(form_->DiagList->header()->visualIndex(kw::TDiagListModel::LineColumn), 1);
     ClickRow(3);
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{41, 1}));
+    // A click below the rows chooses the focused row.
+    Editor().SetCaretPos({1, 1});
+    form_->Panel2->setFixedHeight(200);
+    QWidget* rows = form_->DiagList->viewport();
+    QTRY_VERIFY(rows->height() > form_->DiagList->visualRect(form_->DiagModel->index(3, 1)).bottom() + 10);
+    QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(20, rows->height() - 5));
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{41, 1}));
 
     QTest::keyClick(&Editor(), Qt::Key_F8);  // round to the first row

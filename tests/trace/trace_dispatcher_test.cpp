@@ -198,6 +198,23 @@ TEST_F(TraceDispatcherTest, OnDemandEndsOnceTheLastClientHasGoneOrNoneCame) {
   EXPECT_TRUE(Running(unused).EndsWithin(std::chrono::milliseconds(kWaitMs)));
 }
 
+// Clients that keep a place without sending lose it; a quiet client whose
+// frames are all answered keeps it, and the on-demand dispatcher then ends.
+TEST_F(TraceDispatcherTest, ClientsThatOweAFrameAreDroppedAfterTheTimeout) {
+  dispatcher_.OnDemand = true;
+  dispatcher_.SilentClientTimeout = 50ms;
+  Running running(dispatcher_);
+  RawClient quiet(path_);
+  EXPECT_EQ(quiet.Exchange(Frame(Record(kTraceRegister, "a"))), 1);
+  RawClient silent(path_), halfSent(path_);
+  halfSent.Send(Frame(Record(kTraceInfo, "cut")).substr(0, 20));
+  EXPECT_TRUE(silent.ClosedByDispatcher());
+  EXPECT_TRUE(halfSent.ClosedByDispatcher());
+  EXPECT_EQ(quiet.Exchange(Frame(Record(kTraceInfo, "still served"))), 1);
+  quiet.Close();
+  EXPECT_TRUE(running.EndsWithin(std::chrono::milliseconds(kWaitMs)));
+}
+
 TEST(KempwellTraceProgram, PrintsAndAnswersEachRecordAndLeavesNoSocketOnSigterm) {
   TempFolder folder;
   const std::string socket = folder.File("trace.sock"), out = folder.File("out.txt");
