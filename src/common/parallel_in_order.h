@@ -53,7 +53,6 @@ void RunInOrder(size_t count, size_t threads, const std::function<Result(size_t)
     }
   };
   std::vector<std::jthread> pool;
-  for (size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(worker);
   // Before the pool is joined, on every way out.
   struct BeginNoMore {
     std::mutex& mutex;
@@ -63,6 +62,7 @@ void RunInOrder(size_t count, size_t threads, const std::function<Result(size_t)
       stopped = true;
     }
   } beginNoMore{mutex, stopped};
+  for (size_t t = 0; t < std::min(threads, count); ++t) pool.emplace_back(worker);
   for (size_t i = 0; i < count; ++i) {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return results[i].has_value() || (stopped && i >= begun); });

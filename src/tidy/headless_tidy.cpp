@@ -6,13 +6,13 @@
 
 #include "common/parallel_in_order.h"
 #include "common/paths.h"
-#include "common/private_folder.h"
 #include "common/program_dir.h"
 #include "common/stop_signals.h"
 #include "document/file_io.h"
 #include "document/text_format.h"
 #include "tidy/headless_arguments.h"
 #include "tidy/report_lines.h"
+#include "tidy/run_folder.h"
 #include "tidy/tidy_job.h"
 
 namespace kw {
@@ -34,7 +34,7 @@ int TidyDocument(const std::string& programDir, const std::string& file, const H
   const std::optional<std::string> output =
       arguments.output ? std::optional(AbsolutePath(*arguments.output)) : std::nullopt;
   // No other run reads or removes this run's working files, whoever else tidies.
-  PrivateFolder folder("kempwell-tidy-");
+  RunFolder folder;
   TidyJob job(programDir, document);
   job.SetWorkingFolder(folder.Path());
   const auto deadline = std::chrono::steady_clock::now() + arguments.timeout.value_or(std::chrono::seconds(0));

@@ -152,8 +152,8 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   const std::string& options = optionsList.front();
   const std::string documentArgument = DocumentArgument(input);
 
-  TidyRunLock lock(workDir_);
-  while (!lock.TryLock()) {
+  TidyRunLock lock(programDir_);
+  while (!ownFolder_ && !lock.TryLock()) {
     if (cancelled_) return;
     if (OnIdle) OnIdle();
   }

@@ -65,10 +65,11 @@ class TidyJob {
   // The encoding the user reads the document in, in place of the one the
   // document rule finds in its bytes.
   void SetEncoding(TextEncoding encoding) { encodingChosen_ = encoding; }
-  // Keeps the working files in folder, which no other run uses, in place of
-  // the program directory (params.txt and tidy are still looked for there):
-  // the run then changes no working directory, so runs can go on side by
-  // side, and tidy runs in folder.
+  // Keeps the working files in folder, which no other run uses while this
+  // one lasts, in place of the program directory (params.txt and tidy are
+  // still looked for there): the run then neither waits for the program
+  // directory's lock nor changes the working directory, so runs can go on
+  // side by side, and tidy runs in folder.
   void SetWorkingFolder(std::string folder);
 
   // Checks that the input can be read and learns its encoding, loads the
