@@ -337,6 +337,19 @@ TEST_F(HeadlessTidyTest, TheExitStatusIsTheWorstOfTheDocuments) {
   EXPECT_FALSE(PathExists(docs_.File("out.htm")));
 }
 
+// A folder of that name that others may enter could hold their links: a fresh folder is used instead.
+TEST_F(HeadlessTidyTest, AWorkingFolderOthersCanEnterIsNotUsed) {
+  const std::string shared = temp_.File("kempwell-tidy-" + std::to_string(::geteuid()));
+  ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
+  EXPECT_EQ(Headless({docs_.Write("p.htm", "x")}), kHeadlessCleaned) << err_.str();
+  const auto runs = tidy_.Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0][1].rfind(temp_.Path() + "/kempwell-tidy-", 0), 0u) << runs[0][1];
+  EXPECT_NE(runs[0][1].rfind(shared + "/", 0), 0u) << runs[0][1];
+  EXPECT_TRUE(std::filesystem::is_empty(shared));
+}
+
 // Each row as compilers write their messages; the no-messages entry gives no line.
 TEST_F(HeadlessTidyTest, TheGnuFormatNamesFileLineColumnAndKind) {
   const std::string doc = docs_.Write("my page.htm", "x");
