@@ -127,13 +127,14 @@ std::string SelfExecutable() {
   return std::string(buf.data(), static_cast<size_t>(n));
 }
 
-Child SpawnChild(const std::vector<std::string>& argv) {
+Child SpawnChild(const std::vector<std::string>& argv, bool quietErrors) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   // dup2 clears close-on-exec on the child's stdout only.
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  if (quietErrors) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -215,6 +216,8 @@ namespace {
 // splitmix64: fixed seed, so every run measures the same bytes.
 class Random {
  public:
+  Random() = default;
+  explicit Random(uint64_t seed) : state_(seed) {}
   uint64_t Next() {
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -355,6 +358,34 @@ GeneratedDocument WriteHtmlDocument(const std::string& path, uint64_t bytes) {
     left -= take;
   }
   w.Line("  </div>");
+  w.Line("</body>");
+  w.Line("</html>");
+  w.Flush();
+  if (std::fclose(f) != 0) throw std::runtime_error("cannot write " + path);
+  return {w.Size(), w.Lines()};
+}
+
+GeneratedDocument WriteSmallPage(const std::string& path, int variant) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw std::runtime_error("cannot create " + path);
+  Random r(static_cast<uint64_t>(variant) * 7919 + 1);
+  const int kind = variant % 5;
+  HtmlWriter w(f);
+  w.Line("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">");
+  w.Line("<html>");
+  w.Line("<head>");
+  if (kind == 3) w.Line("  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">");
+  if (kind != 1) w.Line("  <title>" + Words(r, r.Between(1, 5)) + "</title>");
+  w.Line("</head>");
+  w.Line("<body>");
+  for (int n = r.Between(1, 10); n > 0; --n) {
+    WriteSection(w, r, n);
+    if (kind == 1) w.Line("<p>" + TextLine(r, 60));
+    if (kind == 2 && r.Below(2) == 0) w.Line("<xyz class=\"odd\">" + Words(r, 3) + "</xyz>");
+    if (kind == 3) w.Line("<p>Voil\xC3\xA0 \xE2\x82\xAC caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 " + Words(r, 4) + "</p>");
+    if (kind == 4) w.Line("<p>Caf\xE9 na\xEFve \xC0 la carte " + Words(r, 4) + "</p>\r");
+  }
+  if (kind == 2) w.Line("<xyz>" + Words(r, 2) + "</xyz>");
   w.Line("</body>");
   w.Line("</html>");
   w.Flush();

@@ -81,7 +81,8 @@ struct Child {
   pid_t pid = -1;
   int out = -1;
 };
-Child SpawnChild(const std::vector<std::string>& argv);
+// quietErrors sends the child's standard error to /dev/null.
+Child SpawnChild(const std::vector<std::string>& argv, bool quietErrors = false);
 // Reads up to and including the first line break; empty at end of output.
 std::string ReadLine(int fd);
 // Reads what is left, closes the pipe and reaps the child; false when the
@@ -106,5 +107,12 @@ struct GeneratedDocument {
 // nested markup with attributes, text with entities, comments, tables and
 // links, lines of about 70 bytes on average.
 GeneratedDocument WriteHtmlDocument(const std::string& path, uint64_t bytes);
+
+// A small page (about 0.5 to 16 KiB), deterministic for its variant, of one
+// of five kinds by variant % 5: a clean page; one tidy warns about (no
+// title, unclosed paragraphs, tables without a summary); one with an
+// unknown element, which tidy refuses to clean; UTF-8 text declared as such;
+// ISO-8859-1 bytes on lines, some of which end in CR LF.
+GeneratedDocument WriteSmallPage(const std::string& path, int variant);
 
 }  // namespace kwbench

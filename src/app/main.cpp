@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
   // A run changes the working directory, which a relative override must outlive.
   kw::AnchorProgramDirOverride();
   if (argc > 1 && std::strcmp(argv[1], "--tidy") == 0) {
-    const int status = kw::RunHeadlessTidy(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    const int status =
+        kw::RunHeadlessTidy("kempwell --tidy", std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
     if (kw::CaughtStopSignal() != 0) kw::EndByCaughtSignal();
     return status;
   }

@@ -15,6 +15,7 @@
 
 #include "common/descriptors.h"
 #include "common/environment.h"
+#include "common/paths.h"
 #include "tidy/command_line.h"
 
 namespace kw {
@@ -49,7 +50,7 @@ class SpawnSetup {
   // closed, also those the rest of the program opened without close-on-exec.
   // The child leads a group of its own, so that Stop reaches what it starts,
   // and gets default signal handling whatever the caller ignores or blocks.
-  int Prepare(int in, int out, int err) {
+  int Prepare(int in, int out, int err, const std::string& workingDir) {
     sigset_t none, all;
     ::sigemptyset(&none);
     ::sigfillset(&all);
@@ -66,7 +67,7 @@ class SpawnSetup {
     for (const int result : results) {
       if (result != 0) return result;
     }
-    return 0;
+    return workingDir.empty() ? 0 : ::posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
   }
 
   posix_spawn_file_actions_t actions;
@@ -112,12 +113,14 @@ bool TRedirectedConsole::Start() {
   if (StartError == 0 && pipes_[kOut][1] < 0) StartError = EBADF;
   if (StartError != 0) return false;
   std::vector<std::string> args = SplitCommandLine(CommandLine);
-  const std::string program = FindProgram(args.empty() ? std::string() : args[0], SearchDir, &StartError);
+  std::string program = FindProgram(args.empty() ? std::string() : args[0], SearchDir, &StartError);
   if (program.empty()) return false;
+  // The child changes its directory before it is executed.
+  if (!WorkingDir.empty()) program = AbsolutePath(program);
   std::vector<std::string> env = ChildEnvironment(EnvironmentOverrides);
   SpawnSetup setup;
   StartError = setup.Prepare(pipes_[kIn][0], pipes_[kOut][1],
-                             MergeStdErr ? pipes_[kOut][1] : pipes_[kErr][1]);
+                             MergeStdErr ? pipes_[kOut][1] : pipes_[kErr][1], WorkingDir);
   pid_t pid = -1;
   if (StartError == 0) {
     StartError = ::posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes,

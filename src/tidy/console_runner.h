@@ -75,6 +75,8 @@ class TRedirectedConsole {
   size_t CollectLimit = std::numeric_limits<size_t>::max();
   // Looked in for the program before PATH.
   std::string SearchDir;
+  // The child's working directory; the caller's when empty.
+  std::string WorkingDir;
   // "NAME=value" entries that replace or add to the caller's environment for the child.
   std::vector<std::string> EnvironmentOverrides;
   // errno of the last start that failed; 0 when the child was started.

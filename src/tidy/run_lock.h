@@ -1,4 +1,4 @@
-// Serialises tidy runs that share a program directory, also across program
+// Serialises tidy runs that share a folder of working files, also across program
 // instances, since they all use the same working-file names there.
 #pragma once
 

@@ -104,9 +104,14 @@ std::string CannotStartTidyMessage(int error) {
 }
 
 TidyJob::TidyJob(std::string programDir, std::string document)
-    : programDir_(std::move(programDir)), document_(std::move(document)) {}
+    : programDir_(std::move(programDir)), workDir_(programDir_), document_(std::move(document)) {}
 
 TidyJob::~TidyJob() = default;
+
+void TidyJob::SetWorkingFolder(std::string folder) {
+  workDir_ = std::move(folder);
+  ownFolder_ = true;
+}
 
 void TidyJob::SetUnsavedText(std::string_view text, BreakStyle breaks) {
   unsaved_ = true;
@@ -119,7 +124,7 @@ void TidyJob::SetUnsavedText(std::string_view text, BreakStyle breaks) {
 std::string TidyJob::Input(TextEncoding& encoding) const {
   if (unsaved_) {
     encoding = encodingChosen_.value_or(DetectEncoding(unsavedText_));
-    return JoinPath(programDir_, kUnsavedFile);
+    return JoinPath(workDir_, kUnsavedFile);
   }
   if (encodingChosen_) {
     CheckReadableFile(document_);
@@ -138,8 +143,8 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   Failure.clear();
   // The run writes and removes these: a document by one of their names would go with them.
   for (const char* name : {kErrorFile, kCleanedFile, kUnsavedFile}) {
-    if (SameFile(AbsolutePath(document_), JoinPath(programDir_, name)))
-      throw EKempwellError("\"" + document_ + "\" is one of the files tidy's run works with in \"" + programDir_ +
+    if (SameFile(AbsolutePath(document_), JoinPath(workDir_, name)))
+      throw EKempwellError("\"" + document_ + "\" is one of the files tidy's run works with in \"" + workDir_ +
                            "\". Save the document under another name to tidy it.");
   }
   const std::string input = Input(Encoding);
@@ -148,7 +153,7 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   const std::string documentArgument = DocumentArgument(input);
 
   TidyRunLock lock(programDir_);
-  while (!lock.TryLock()) {
+  while (!ownFolder_ && !lock.TryLock()) {
     if (cancelled_) return;
     if (OnIdle) OnIdle();
   }
@@ -160,10 +165,10 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   } cleanUp{*this};
 
   if (unsaved_) WriteWorkingFile(input);
-  if (::chdir(programDir_.c_str()) != 0)
+  if (!ownFolder_ && ::chdir(programDir_.c_str()) != 0)
     throw std::system_error(errno, std::generic_category(), "Cannot change to \"" + programDir_ + "\"");
 
-  const RunEnd first = RunTidy(FirstTidyCommandLine(programDir_, options, documentArgument));
+  const RunEnd first = RunTidy(FirstTidyCommandLine(workDir_, options, documentArgument));
   if (cancelled_) return;
   if (!first.started) {
     Outcome = TidyOutcome::NotStarted;
@@ -178,13 +183,13 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
     return;
   }
 
-  const RunEnd second = RunTidy(SecondTidyCommandLine(programDir_, options));
+  const RunEnd second = RunTidy(SecondTidyCommandLine(workDir_, options));
   if (cancelled_) return;
   ReadReport(rows);
   if (!second.started || second.signal != 0 || second.exitStatus < 0 || second.exitStatus > kTidyFoundErrors)
     Failure = "tidy did not finish checking the cleaned document, so its messages may be incomplete.";
   Outcome = TidyOutcome::Cleaned;
-  if (OnCleaned) OnCleaned(JoinPath(programDir_, kCleanedFile));
+  if (OnCleaned) OnCleaned(JoinPath(workDir_, kCleanedFile));
 }
 
 // Only a tidy that ended by itself with a status that promises a cleaned
@@ -197,10 +202,10 @@ bool TidyJob::CleanedDocumentIsWhole(const RunEnd& end, std::string& reason) con
     reason = "tidy found errors";
   } else if (end.exitStatus != 0 && end.exitStatus != 1) {
     reason = "tidy ended with exit status " + std::to_string(end.exitStatus);
-  } else if (!IsRegularFile(JoinPath(programDir_, kCleanedFile))) {
+  } else if (!IsRegularFile(JoinPath(workDir_, kCleanedFile))) {
     reason = "tidy wrote no cleaned document";
-  } else if (NoRoomLeft(programDir_)) {
-    reason = "the disk of \"" + programDir_ + "\" is full";
+  } else if (NoRoomLeft(workDir_)) {
+    reason = "the disk of \"" + workDir_ + "\" is full";
   } else {
     return true;
   }
@@ -213,12 +218,13 @@ void TidyJob::ReadReport(DiagRows& rows) {
     Status = status;
     if (Report.OnStatus) Report.OnStatus(status);
   };
-  ShowTidyErrors(JoinPath(programDir_, kErrorFile), rows, hooks);
+  ShowTidyErrors(JoinPath(workDir_, kErrorFile), rows, hooks);
 }
 
 TidyJob::RunEnd TidyJob::RunTidy(const std::string& commandLine) {
   Runner = std::make_unique<TRedirectedConsole>(commandLine);
   Runner->SearchDir = programDir_;
+  Runner->WorkingDir = workDir_;
   Runner->CollectLimit = kKeptOutput;
   // tidy reports in the user's language; the report is read in English.
   Runner->EnvironmentOverrides = {"LC_ALL=C"};
@@ -246,7 +252,7 @@ void TidyJob::Cancel() {
 }
 
 void TidyJob::RemoveWorkingFiles() const {
-  for (const char* name : {kErrorFile, kCleanedFile, kUnsavedFile}) ::unlink(JoinPath(programDir_, name).c_str());
+  for (const char* name : {kErrorFile, kCleanedFile, kUnsavedFile}) ::unlink(JoinPath(workDir_, name).c_str());
 }
 
 }  // namespace kw

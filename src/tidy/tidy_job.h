@@ -65,6 +65,12 @@ class TidyJob {
   // The encoding the user reads the document in, in place of the one the
   // document rule finds in its bytes.
   void SetEncoding(TextEncoding encoding) { encodingChosen_ = encoding; }
+  // Keeps the working files in folder, which no other run uses while this
+  // one lasts, in place of the program directory (params.txt and tidy are
+  // still looked for there): the run then neither waits for the program
+  // directory's lock nor changes the working directory, so runs can go on
+  // side by side, and tidy runs in folder.
+  void SetWorkingFolder(std::string folder);
 
   // Checks that the input can be read and learns its encoding, loads the
   // options, waits for any other run in the program directory, makes that
@@ -108,6 +114,9 @@ class TidyJob {
   void RemoveWorkingFiles() const;
 
   std::string programDir_;
+  // Where the working files are: the program directory unless SetWorkingFolder chose another.
+  std::string workDir_;
+  bool ownFolder_ = false;
   std::string document_;
   bool unsaved_ = false;
   std::optional<TextEncoding> encodingChosen_;

@@ -58,7 +58,7 @@ class FakeTidy {
 
   ~FakeTidy() {
     for (const char* name : {"FAKE_TIDY_ERRS", "FAKE_TIDY_SLEEP", "FAKE_TIDY_NO_OUTPUT", "FAKE_TIDY_CRASH",
-                             "FAKE_TIDY_EXIT", "FAKE_TIDY_SAME"})
+                             "FAKE_TIDY_EXIT", "FAKE_TIDY_SAME", "FAKE_TIDY_ECHO"})
       ::unsetenv(name);
   }
 

@@ -1,10 +1,12 @@
 // The tidy run without a window: options, command lines, both runs against
 // the stand-in tidy and the real one, the working files and the lock.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "common/error.h"
@@ -186,31 +188,38 @@ TEST_F(TidyJobTest, ARunWaitsWhileAnotherInstanceHoldsTheProgramFolder) {
   EXPECT_EQ(tidy_.Runs().size(), 2u);
 }
 
+// Runs keep their working files in private folders under TMPDIR, which must hold no file after each.
 class HeadlessTidyTest : public TidyJobTest {
  protected:
   int Headless(const std::vector<std::string>& args) {
     out_.str("");
     err_.str("");
-    return RunHeadlessTidy(args, out_, err_);
+    const int status = RunHeadlessTidy("kempwell --tidy", args, out_, err_);
+    ExpectNoWorkingFiles();
+    return status;
+  }
+  void ExpectNoWorkingFiles() const {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temp_.Path()))
+      EXPECT_TRUE(entry.is_directory()) << entry.path() << " left behind";
   }
   std::ostringstream out_;
   std::ostringstream err_;
+  TempFolder temp_;
+  test::ScopedEnv tempEnv_{"TMPDIR", temp_.Path()};
 };
 
 TEST_F(HeadlessTidyTest, PrintsTheRowsThenTheStatusAndWritesTheCleanedDocument) {
   tidy_.SetReport("line 7 column 1 - Warning: late\nline 2 column 1 - Error: early\n");
   const std::string doc = docs_.Write("in.htm", "<p>a\r\n<p>b");
-  EXPECT_EQ(Headless({"--tidy", doc, "--output", docs_.File("out.htm")}), 0) << err_.str();
+  EXPECT_EQ(Headless({doc, "--output", docs_.File("out.htm")}), 0) << err_.str();
   EXPECT_EQ(out_.str(), "2\t Error: early\n7\t Warning: late\n2 Warnings\n");
   // Saved as the editor would save it: one break style throughout.
   EXPECT_EQ(TempFolder::Read(docs_.File("out.htm")), "<!-- tidied -->\r\n<p>a\r\n<p>b");
 }
 
 TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithAnExitStatusOfTheirOwn) {
-  EXPECT_EQ(Headless({"--tidy"}), kHeadlessUsage);
-  EXPECT_EQ(Headless({"--tidy", "a.htm", "--timeout", "soon"}), kHeadlessUsage);
   for (const std::string& unreadable : {docs_.File("missing.htm"), docs_.Path()}) {
-    EXPECT_EQ(Headless({"--tidy", unreadable}), kHeadlessFailed);
+    EXPECT_EQ(Headless({unreadable}), kHeadlessFailed);
     EXPECT_EQ(err_.str().rfind("Cannot open file \"" + unreadable + "\"", 0), 0u) << err_.str();
   }
   EXPECT_TRUE(tidy_.Runs().empty());
@@ -218,18 +227,17 @@ TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithAnExitStatusOfTheirOwn) {
   tidy_.SetReport("line 2 column 1 - Error: bad\n");
   ::setenv("FAKE_TIDY_NO_OUTPUT", "1", 1);
   const std::string doc = docs_.Write("in.htm", "x");
-  EXPECT_EQ(Headless({"--tidy", doc, "--output", docs_.File("out.htm")}), kHeadlessNotCleaned);
+  EXPECT_EQ(Headless({doc, "--output", docs_.File("out.htm")}), kHeadlessNotCleaned);
   EXPECT_EQ(out_.str(), "2\t Error: bad\n1 Warnings - not cleaned: tidy found errors\n");
   EXPECT_FALSE(PathExists(docs_.File("out.htm")));
   ::unsetenv("FAKE_TIDY_NO_OUTPUT");
 
   ::setenv("FAKE_TIDY_SLEEP", "30", 1);
-  EXPECT_EQ(Headless({"--tidy", doc, "--timeout", "1"}), kHeadlessFailed);
+  EXPECT_EQ(Headless({doc, "--timeout", "1"}), kHeadlessFailed);
   EXPECT_EQ(err_.str(), "tidy did not finish within 1 seconds and was stopped.\n");
-  for (const char* name : {"errs.txt", "~tidied.htm"}) EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File(name)));
 
   test::ScopedEnv noTidy("PATH", "/nonexistent");
-  EXPECT_EQ(Headless({"--tidy", doc}), kHeadlessFailed);
+  EXPECT_EQ(Headless({doc}), kHeadlessFailed);
   EXPECT_EQ(err_.str(), "Cannot start \"tidy\". No such file or directory\n");
   EXPECT_EQ(out_.str(), "");
 
@@ -242,19 +250,130 @@ TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithAnExitStatusOfTheirOwn) {
 TEST_F(HeadlessTidyTest, AStopSignalLeavesNoTidyAndNoWorkingFiles) {
   test::ScopedEnv slow("FAKE_TIDY_SLEEP", "30");
   const std::string doc = docs_.Write("in.htm", "x");
-  const pid_t program = ::fork();
-  if (program == 0) {
-    ::execl(KW_KEMPWELL, KW_KEMPWELL, "--tidy", doc.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
+  const std::vector<std::vector<const char*>> commands = {{KW_KEMPWELL, "--tidy", doc.c_str(), doc.c_str()},
+                                                          {KW_KEMPWELL_TIDY, doc.c_str(), doc.c_str()}};
+  for (std::vector<const char*> command : commands) {
+    SCOPED_TRACE(command.front());
+    command.push_back(nullptr);
+    const size_t runsBefore = tidy_.Pids().size();
+    const pid_t program = ::fork();
+    if (program == 0) {
+      ::dup2(::open("/dev/null", O_WRONLY), STDOUT_FILENO);
+      ::execv(command.front(), const_cast<char* const*>(command.data()));
+      ::_exit(127);
+    }
+    int status = 0;
+    while (tidy_.Pids().size() == runsBefore && ::waitpid(program, &status, WNOHANG) == 0) ::usleep(1000);
+    ASSERT_GT(tidy_.Pids().size(), runsBefore) << "the program ended before it ran tidy: " << status;
+    ::kill(program, SIGTERM);
+    ASSERT_EQ(::waitpid(program, &status, 0), program);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    for (const pid_t tidy : tidy_.Pids()) EXPECT_EQ(::kill(tidy, 0), -1);
+    ExpectNoWorkingFiles();
   }
-  int status = 0;
-  while (tidy_.Pids().empty() && ::waitpid(program, &status, WNOHANG) == 0) ::usleep(1000);
-  ASSERT_FALSE(tidy_.Pids().empty()) << "the program ended before it ran tidy: " << status;
-  ::kill(program, SIGTERM);
-  ASSERT_EQ(::waitpid(program, &status, 0), program);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-  EXPECT_EQ(::kill(tidy_.Pids().front(), 0), -1);
-  for (const char* name : {"errs.txt", "~tidied.htm"}) EXPECT_FALSE(PathExists(tidy_.ProgramFolder().File(name)));
+}
+
+// Several documents run side by side, each in a folder of its own: the fake
+// tidy reports each document's own text, and the second checks of both are
+// under way together (each waits to hear of the other), so a shared report
+// would show in both. The first sleeps on to end last; its report still comes first.
+TEST_F(HeadlessTidyTest, DocumentsAreReportedInTheGivenOrderEachFromItsOwnRun) {
+  test::ScopedEnv echo("FAKE_TIDY_ECHO", "1");
+  const std::string said = docs_.File("said ");
+  const std::vector<std::string> docs = {
+      docs_.Write("a.htm", "line 2 column 1 - Warning: from a\n<!-- fake tidy: say " + said + "a -->\n"
+                           "<!-- fake tidy: hear " + said + "b -->\n<!-- fake tidy: sleep 0.3 -->\n"),
+      docs_.Write("b; $(x) \xe9.htm", "line 2 column 1 - Error: from b\n<!-- fake tidy: say " + said + "b -->\n"
+                                      "<!-- fake tidy: hear " + said + "a -->\n"),
+      docs_.File("missing.htm")};
+  const struct {
+    std::vector<std::string> options;
+    std::string out;
+  } cases[] = {
+      {{"--jobs", "2"},
+       docs[0] + ":\n2\t Warning: from a\n1 Warnings\n" + docs[1] + ":\n2\t Error: from b\n1 Warnings\n" + docs[2] +
+           ":\n"},
+      {{"--format", "gnu", "--jobs", "3"},
+       docs[0] + ":2:1: warning: from a\n" + docs[1] + ":2:1: error: from b\n"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(said + "a");
+    std::filesystem::remove(said + "b");
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), docs.begin(), docs.end());
+    EXPECT_EQ(Headless(args), kHeadlessFailed);
+    EXPECT_EQ(out_.str(), c.out);
+    EXPECT_EQ(err_.str(), docs[2] + ": Cannot open file \"" + docs[2] + "\". No such file or directory\n");
+  }
+}
+
+// The worst status of the documents wins, a failure over a document not
+// cleaned; a wrong command line runs nothing.
+TEST_F(HeadlessTidyTest, TheExitStatusIsTheWorstOfTheDocuments) {
+  test::ScopedEnv realTidy("PATH", "/usr/local/bin:/usr/bin:/bin");
+  const std::string clean = docs_.Write("clean.htm", "<title>t</title>\n<p>x</p>\n");
+  const std::string broken = docs_.Write("broken.htm", "<title>t</title>\n<xyz>unknown</xyz>\n");
+  const std::string missing = docs_.File("missing.htm");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } cases[] = {
+      {{clean, clean}, kHeadlessCleaned},
+      {{clean, broken}, kHeadlessNotCleaned},
+      {{broken, missing, clean}, kHeadlessFailed},
+      {{missing, broken}, kHeadlessFailed},
+      {{}, kHeadlessUsage},
+      {{"--", "--output"}, kHeadlessFailed},
+      {{"--output", docs_.File("out.htm"), clean, clean}, kHeadlessUsage},
+      {{clean, "--format", "xml"}, kHeadlessUsage},
+      {{"--jobs", "0", clean}, kHeadlessUsage},
+      {{"--timeout", "soon", clean}, kHeadlessUsage},
+      {{"--timeout", "1", "--timeout", "1", clean}, kHeadlessUsage},
+      {{"--bogus", clean}, kHeadlessUsage},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Headless(c.args), c.status) << ::testing::PrintToString(c.args) << err_.str();
+    if (c.status == kHeadlessUsage) {
+      EXPECT_EQ(out_.str(), "");
+      EXPECT_NE(err_.str().find("\nusage: kempwell --tidy [--format list|gnu]"), std::string::npos) << err_.str();
+    }
+  }
+  EXPECT_FALSE(PathExists(docs_.File("out.htm")));
+}
+
+// A folder of that name that others may enter could hold their links: a fresh folder is used instead.
+TEST_F(HeadlessTidyTest, AWorkingFolderOthersCanEnterIsNotUsed) {
+  const std::string shared = temp_.File("kempwell-tidy-" + std::to_string(::geteuid()));
+  ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
+  EXPECT_EQ(Headless({docs_.Write("p.htm", "x")}), kHeadlessCleaned) << err_.str();
+  const auto runs = tidy_.Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0][1].rfind(temp_.Path() + "/kempwell-tidy-", 0), 0u) << runs[0][1];
+  EXPECT_NE(runs[0][1].rfind(shared + "/", 0), 0u) << runs[0][1];
+  EXPECT_TRUE(std::filesystem::is_empty(shared));
+}
+
+// Each row as compilers write their messages; the no-messages entry gives no line.
+TEST_F(HeadlessTidyTest, TheGnuFormatNamesFileLineColumnAndKind) {
+  const std::string doc = docs_.Write("my page.htm", "x");
+  const struct {
+    std::string report;
+    std::string out;
+  } cases[] = {
+      {"line 12 column 5 - Warning: <p> lacks \"summary\"\nline 3 column 1 - Error: <xyz> is not recognized!\n"
+       "Info: Doctype given is \"x\"\nline 4 column 2 - Access: [1.1.1.1]: <img> missing 'alt' text.\n"
+       "Config: unknown option: drop-font-tags\nDocument: \"no\" is not a file!\nline 9 column 0 - Odd: thing\n",
+       doc + ": config: unknown option: drop-font-tags\n" + doc + ": error: Document: \"no\" is not a file!\n" + doc +
+           ":3:1: error: <xyz> is not recognized!\n" + doc + ":4:2: access: [1.1.1.1]: <img> missing 'alt' text.\n" +
+           doc + ":9: Odd: thing\n" + doc + ":12:5: warning: <p> lacks \"summary\"\n"},
+      {"No warnings or errors were found.\n", ""},
+  };
+  for (const auto& c : cases) {
+    tidy_.SetReport(c.report);
+    EXPECT_EQ(Headless({"--format", "gnu", doc}), kHeadlessCleaned) << err_.str();
+    EXPECT_EQ(out_.str(), c.out);
+  }
 }
 
 // The real tidy: a page with errors is listed and left alone, a UTF-8 page
@@ -264,18 +383,18 @@ TEST_F(HeadlessTidyTest, TheRealTidy) {
   const std::string broken = docs_.Write(
       "broken page.htm",
       "<html>\n<head><title>t</title></head>\n<body>\n<p>hello\n<xyz>unknown</xyz>\n</body>\n</html>\n");
-  EXPECT_EQ(Headless({"--tidy", broken, "--output", docs_.File("clean.htm")}), kHeadlessNotCleaned) << err_.str();
+  EXPECT_EQ(Headless({broken, "--output", docs_.File("clean.htm")}), kHeadlessNotCleaned) << err_.str();
   EXPECT_NE(out_.str().find("\n5\t Error: <xyz> is not recognized!\n"), std::string::npos) << out_.str();
   EXPECT_NE(out_.str().find("\n4 Warnings - not cleaned: tidy found errors\n"), std::string::npos) << out_.str();
 
   const std::string text = "<p>Voil\xC3\xA0 \xE2\x82\xAC caf\xC3\xA9 \xF0\x9F\x98\x80 \xE4\xB8\xAD\xE6\x96\x87</p>";
   const std::string page = docs_.Write("utf8.htm", "<title>t</title>\n" + text + "\n");
-  EXPECT_EQ(Headless({"--tidy", page, "--output", docs_.File("clean.htm")}), kHeadlessCleaned) << err_.str();
+  EXPECT_EQ(Headless({page, "--output", docs_.File("clean.htm")}), kHeadlessCleaned) << err_.str();
   EXPECT_NE(TempFolder::Read(docs_.File("clean.htm")).find(text), std::string::npos);
   EXPECT_EQ(out_.str(), "0\tNo warnings or errors were found\n0 Warnings\n");
 
   tidy_.ProgramFolder().Write("params.txt", "--wrap no --drop-font-tags yes\n");
-  EXPECT_EQ(Headless({"--tidy", page}), kHeadlessCleaned) << err_.str();
+  EXPECT_EQ(Headless({page}), kHeadlessCleaned) << err_.str();
   EXPECT_EQ(out_.str(),
             "--\t Document: \"no\" is not a file!\n--\t Config: unknown option: drop-font-tags\n"
             "--\t Document: \"yes\" is not a file!\n3 Warnings\n");
