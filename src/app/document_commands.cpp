@@ -31,6 +31,7 @@ bool TForm1::AskAboutUnsavedText(UnsavedPrompt prompt) {
 
 void TForm1::OpenDocument(const std::string& fileName) {
   DiagModel->Clear();
+  ForgetRunChanges();
   Editor->Clear();
   try {
     Editor->LoadFromFile(fileName);
@@ -84,6 +85,7 @@ void TForm1::Sulje1Click() {
   CurrentFileName.clear();
   Editor->Clear();
   DiagModel->Clear();
+  ForgetRunChanges();
   Editor->SetModified(false);
   UpdateCommandStates();
 }

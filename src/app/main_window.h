@@ -29,11 +29,13 @@ namespace kw {
 
 class RecentFilesSink;
 class TAboutInfoDialog;
+class TChangesView;
 class TMostRecentFiles;
 class SourceEditor;
 class TDiagListModel;
 class TDiagListView;
 class TFormPosSave;
+class TidyChanges;
 class TidyJob;
 class TSplitterBar;
 
@@ -88,6 +90,15 @@ class TForm1 : public QMainWindow {
   void StopSignalReceived();
   // The status label's text; the label grows to show it whole.
   void SetStatusText(const QString& text);
+
+  // What the last run that cleaned the text changed: kept from the end of
+  // that run until the document is opened anew or closed, and shown in the
+  // Changes window (View > Changes by tidy).
+  void KeepRunChanges(std::unique_ptr<TidyChanges> changes);
+  void ForgetRunChanges();
+  void ShowRunChanges();
+  const TidyChanges* RunChanges() const { return runChanges_.get(); }
+  TChangesView* ChangesView() const { return changesView_; }
 
   // Editor and window key and mouse handlers.
   void EditorClick();
@@ -180,6 +191,7 @@ class TForm1 : public QMainWindow {
   QAction* actSearchPrev = nullptr;
   QAction* actNextMessage = nullptr;
   QAction* actPrevMessage = nullptr;
+  QAction* actShowChanges = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
   QAction* EncodingUtf8 = nullptr;
   QAction* EncodingLatin1 = nullptr;
@@ -205,6 +217,7 @@ class TForm1 : public QMainWindow {
   void BuildButtons();
   void BuildAbout();
   void ConnectEditor();
+  void ConnectRunChanges();
   QAction* NewAction(const QString& text, int icon, const QKeySequence& keys = {});
   void FormShow();
   // False when the close must not go on (cancelled, or a save that was asked for failed).
@@ -220,6 +233,10 @@ class TForm1 : public QMainWindow {
   BrowserCopies browserCopies_;
   // The margin mark of each listed row, in the list's order; 0 for none.
   std::vector<int> markHandles_;
+  std::unique_ptr<TidyChanges> runChanges_;
+  // Built when first shown; it shows runChanges_ once runChangesShown_ is set.
+  TChangesView* changesView_ = nullptr;
+  bool runChangesShown_ = false;
   // The run in progress, while btRunClick is on the stack.
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "app/main_window.h"
+#include "changes/tidy_changes.h"
 #include "common/stop_signals.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
@@ -42,6 +43,9 @@ void TForm1::btRunClick() {
   // Tidy cleans the text the user sees; with unsaved edits that is not the file.
   if (Editor->Modified()) job.SetUnsavedText(Editor->Text(), Editor->Breaks());
   job.SetEncoding(Editor->Encoding());
+  // For the Changes window: the text as tidy reads it.
+  std::string textBefore(Editor->Text());
+  const BreakStyle breaksBefore = Editor->Breaks();
   const QString statusBefore = Label1->text();
   {
     BusyPointer busy;
@@ -99,6 +103,9 @@ void TForm1::btRunClick() {
     }
     DiagModel->Assign(std::move(rows));
     MarkMessages();
+    if (job.Outcome == TidyOutcome::Cleaned)
+      KeepRunChanges(std::make_unique<TidyChanges>(std::move(textBefore), breaksBefore, Editor->Breaks(),
+                                                   Editor->Encoding(), std::move(job.FirstRunRows)));
   }
   switch (job.Outcome) {
     case TidyOutcome::Stopped: SetStatusText(QStringLiteral("Stopped")); break;
