@@ -83,9 +83,9 @@ bool TForm1::FileSaveAs1Execute() {
 void TForm1::Sulje1Click() {
   if (!AskAboutUnsavedText(UnsavedPrompt::Close)) return;
   CurrentFileName.clear();
+  ForgetRunChanges();
   Editor->Clear();
   DiagModel->Clear();
-  ForgetRunChanges();
   Editor->SetModified(false);
   UpdateCommandStates();
 }

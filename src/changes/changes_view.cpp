@@ -23,7 +23,7 @@ namespace {
 
 // Markers of the two texts, beside the editor's own message marks (0 to 2).
 constexpr int kChangedLine = 3;   // the line's background
-constexpr int kChangedSign = 4;   // "-" or "+" in the mark margin
+constexpr int kChangedSign = 4;   // a boxed minus or plus in the mark margin
 constexpr int kOtherSideHere = 5;  // an underline: the other text's lines stand below this line
 constexpr unsigned long kSignMargin = 1;
 constexpr int kSignWidth = 14;
@@ -32,10 +32,10 @@ const QColor kYellow(255, 255, 0);
 struct SideLook {
   long lineColour;  // 0xBBGGRR, as the editor takes colours
   long signColour;
-  char sign;
+  int sign;
 };
-constexpr SideLook kBeforeLook{0xDCDCFF, 0x0000C0, '-'};  // light red, red
-constexpr SideLook kAfterLook{0xD2F5D2, 0x007000, '+'};   // light green, green
+constexpr SideLook kBeforeLook{0xDCDCFF, 0x0000C0, QsciScintillaBase::SC_MARK_MINUS};  // light red, red
+constexpr SideLook kAfterLook{0xD2F5D2, 0x007000, QsciScintillaBase::SC_MARK_PLUS};    // light green, green
 
 long Send(SourceEditor* pane, unsigned int message, unsigned long w = 0, long l = 0) {
   return pane->SendScintilla(message, w, l);
@@ -49,8 +49,9 @@ SourceEditor* NewPane(QWidget* parent, THTMLHighlighter* highlighter, const Side
   Send(pane, QsciScintillaBase::SCI_SETCARETLINEVISIBLEALWAYS, 1);
   Send(pane, QsciScintillaBase::SCI_MARKERDEFINE, kChangedLine, QsciScintillaBase::SC_MARK_BACKGROUND);
   Send(pane, QsciScintillaBase::SCI_MARKERSETBACK, kChangedLine, look.lineColour);
-  Send(pane, QsciScintillaBase::SCI_MARKERDEFINE, kChangedSign, QsciScintillaBase::SC_MARK_CHARACTER + look.sign);
-  Send(pane, QsciScintillaBase::SCI_MARKERSETFORE, kChangedSign, look.signColour);
+  Send(pane, QsciScintillaBase::SCI_MARKERDEFINE, kChangedSign, look.sign);
+  Send(pane, QsciScintillaBase::SCI_MARKERSETFORE, kChangedSign, 0xFFFFFF);
+  Send(pane, QsciScintillaBase::SCI_MARKERSETBACK, kChangedSign, look.signColour);
   Send(pane, QsciScintillaBase::SCI_MARKERDEFINE, kOtherSideHere, QsciScintillaBase::SC_MARK_UNDERLINE);
   Send(pane, QsciScintillaBase::SCI_MARKERSETBACK, kOtherSideHere, look.signColour);
   Send(pane, QsciScintillaBase::SCI_SETMARGINMASKN, kSignMargin, 1 << kChangedSign);
@@ -166,8 +167,7 @@ TChangesView::TChangesView(QWidget* parent) : QDialog(parent), highlighter_(std:
     connect(pane->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this, side](int offset) {
       if (following_) return;
       following_ = true;
-      Send(Pane(side == DiffSide::Before ? DiffSide::After : DiffSide::Before), QsciScintillaBase::SCI_SETXOFFSET,
-           static_cast<unsigned long>(offset));
+      Send(Pane(Other(side)), QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(offset));
       following_ = false;
     });
     connect(pane, &QsciScintilla::cursorPositionChanged, this, [this, side, pane] {
@@ -215,8 +215,9 @@ void TChangesView::MarkChanges() {
       for (int line = start; line < start + count; ++line)
         Send(pane, QsciScintillaBase::SCI_MARKERADDSET, static_cast<unsigned long>(line),
              1 << kChangedLine | 1 << kChangedSign);
-      if (count == 0)
-        Send(pane, QsciScintillaBase::SCI_MARKERADD, static_cast<unsigned long>(std::max(start - 1, 0)), kOtherSideHere);
+      // No line stands above lines inserted at the very start.
+      if (count == 0 && start > 0)
+        Send(pane, QsciScintillaBase::SCI_MARKERADD, static_cast<unsigned long>(start - 1), kOtherSideHere);
     }
   }
 }
@@ -260,8 +261,7 @@ void TChangesView::GoToChange(int step) {
 void TChangesView::FollowScroll(DiffSide side) {
   if (following_) return;
   following_ = true;
-  const DiffSide other = side == DiffSide::Before ? DiffSide::After : DiffSide::Before;
-  Pane(other)->SetTopLine(MatchingLine(diff_, side, Pane(side)->TopLine() - 1) + 1);
+  Pane(Other(side))->SetTopLine(MatchingLine(diff_, side, Pane(side)->TopLine() - 1) + 1);
   following_ = false;
 }
 

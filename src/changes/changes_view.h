@@ -6,7 +6,6 @@
 
 #include <QDialog>
 #include <memory>
-#include <optional>
 #include <string_view>
 
 #include "changes/line_diff.h"

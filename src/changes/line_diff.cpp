@@ -165,8 +165,6 @@ Pairs MatchLines(const std::vector<std::string_view>& before, const std::vector<
 
 int Clamp(int line, int lines) { return std::clamp(line, 0, std::max(lines - 1, 0)); }
 
-DiffSide Other(DiffSide side) { return side == DiffSide::Before ? DiffSide::After : DiffSide::Before; }
-
 // The last change that starts at or above `line` of `side`, or -1.
 int LastStartingAtOrAbove(const LineDiff& diff, DiffSide side, int line) {
   const auto after = std::upper_bound(diff.blocks.begin(), diff.blocks.end(), line,
@@ -175,6 +173,8 @@ int LastStartingAtOrAbove(const LineDiff& diff, DiffSide side, int line) {
 }
 
 }  // namespace
+
+DiffSide Other(DiffSide side) { return side == DiffSide::Before ? DiffSide::After : DiffSide::Before; }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -252,13 +252,6 @@ int StepChange(const LineDiff& diff, DiffSide side, int line, int step, int curr
   }
   const int k = LastStartingAtOrAbove(diff, side, line - 1);
   return k >= 0 ? k : count - 1;
-}
-
-int ChangeAt(const LineDiff& diff, DiffSide side, int line) {
-  const int k = LastStartingAtOrAbove(diff, side, line);
-  if (k < 0) return -1;
-  const ChangeBlock& block = diff.blocks[size_t(k)];
-  return line < block.Start(side) + block.Count(side) ? k : -1;
 }
 
 }  // namespace kw

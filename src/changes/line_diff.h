@@ -17,6 +17,7 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The two sides of a comparison.
 enum class DiffSide { Before, After };
+DiffSide Other(DiffSide side);
 
 // One run of changed lines: Count(Before) lines from Start(Before) of the text
 // before stand where Count(After) lines from Start(After) of the text after
@@ -73,8 +74,5 @@ int ChangeLine(const LineDiff& diff, DiffSide side, int block);
 // step counts from it, otherwise from the line (next: the first change that
 // starts below it; previous: the last that starts above it).
 int StepChange(const LineDiff& diff, DiffSide side, int line, int step, int current = -1);
-
-// The index of the change that `line` of `side` lies in, or -1.
-int ChangeAt(const LineDiff& diff, DiffSide side, int line);
 
 }  // namespace kw

@@ -153,8 +153,6 @@ TEST(LineDiff, TheOtherSidesLineAndTheJumps) {
   EXPECT_EQ(StepChange(diff, DiffSide::After, 5, -1), 1);
   EXPECT_EQ(StepChange(diff, DiffSide::After, 8, 1), 0);
   EXPECT_EQ(StepChange(diff, DiffSide::After, 0, -1), 2);
-  EXPECT_EQ(ChangeAt(diff, DiffSide::After, 5), 1);
-  EXPECT_EQ(ChangeAt(diff, DiffSide::After, 6), -1);
 }
 
 }  // namespace
