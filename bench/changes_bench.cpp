@@ -81,7 +81,8 @@ int Run(int argc, char** argv) {
   const double runMs = Ms(NowNs() - runStart);
   Require(form->RunChanges() != nullptr && !kwbench::WindowReportedError(), "the run cleaned nothing");
   const kw::TidyChanges run = *form->RunChanges();
-  const std::string& before = run.Before();
+  const QByteArray packed = run.Before();
+  const std::string before(packed.constData(), static_cast<size_t>(packed.size()));
   const std::string after(form->Editor->Text());
   const std::string cleaned = scratch.Path() + "/cleaned.htm";
   WriteWhole(cleaned, after);

@@ -25,24 +25,20 @@ void TForm1::ConnectRunChanges() {
 
 void TForm1::KeepRunChanges(std::unique_ptr<TidyChanges> changes) {
   runChanges_ = std::move(changes);
-  runChangesShown_ = false;
   if (changesView_ && changesView_->isVisible()) ShowRunChanges();
 }
 
 void TForm1::ForgetRunChanges() {
-  runChanges_.reset();
-  runChangesShown_ = false;
   if (changesView_) changesView_->hide();
+  runChanges_.reset();
 }
 
 void TForm1::ShowRunChanges() {
   if (!runChanges_) return;
   if (!changesView_) changesView_ = new TChangesView(this);
   const std::string_view after = runChanges_->After(Editor->Text());
-  if (!runChangesShown_) {
+  if (changesView_->Shown() != runChanges_.get())
     changesView_->ShowChanges(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)), *runChanges_, after);
-    runChangesShown_ = true;
-  }
   changesView_->SetEditedSince(runChanges_->EditedSince(Editor->Text()));
   changesView_->show();
   changesView_->raise();

@@ -234,9 +234,8 @@ class TForm1 : public QMainWindow {
   // The margin mark of each listed row, in the list's order; 0 for none.
   std::vector<int> markHandles_;
   std::unique_ptr<TidyChanges> runChanges_;
-  // Built when first shown; it shows runChanges_ once runChangesShown_ is set.
+  // Built when first shown.
   TChangesView* changesView_ = nullptr;
-  bool runChangesShown_ = false;
   // The run in progress, while btRunClick is on the stack.
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.

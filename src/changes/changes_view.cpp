@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QHideEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -181,14 +182,31 @@ TChangesView::TChangesView(QWidget* parent) : QDialog(parent), highlighter_(std:
 TChangesView::~TChangesView() = default;
 
 void TChangesView::ShowChanges(const QString& documentName, const TidyChanges& changes, std::string_view after) {
+  shown_ = &changes;
   documentName_ = documentName;
-  breaksNote_ = QString::fromLatin1(BreaksNote(changes.Before(), changes.BeforeBreaks(), changes.AfterBreaks()));
-  Load(BeforeText, changes.Before(), changes.Encoding());
+  breaksNote_ = QString::fromLatin1(changes.BreaksNote());
+  const QByteArray before = changes.Before();
+  Load(BeforeText, std::string_view(before.constData(), static_cast<size_t>(before.size())), changes.Encoding());
   Load(AfterText, after, changes.Encoding());
   Messages->Assign(changes.FirstRunRows());
   messagesCaption_->setText(QStringLiteral("&Messages about the text before the run (%1)").arg(Messages->rowCount()));
   lastUsed_ = DiffSide::Before;
   Compare();
+}
+
+void TChangesView::hideEvent(QHideEvent* e) {
+  // Minimised by the user, the window keeps what it shows.
+  if (!e->spontaneous()) Clear();
+  QDialog::hideEvent(e);
+}
+
+void TChangesView::Clear() {
+  shown_ = nullptr;
+  Load(BeforeText, {}, TextEncoding::Utf8);
+  Load(AfterText, {}, TextEncoding::Utf8);
+  Messages->Clear();
+  diff_ = {};
+  current_ = -1;
 }
 
 void TChangesView::SetEditedSince(bool edited) {

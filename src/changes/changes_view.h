@@ -32,6 +32,9 @@ class TChangesView : public QDialog {
   // Shows what the run changed; `after` is its cleaned text, `documentName`
   // the document's name as the window's caption shows it.
   void ShowChanges(const QString& documentName, const TidyChanges& changes, std::string_view after);
+  // The run shown, until the window is closed, which empties it: the two
+  // texts are the size of the document each.
+  const TidyChanges* Shown() const { return shown_; }
   // Whether the document's text has changed since the run; the view says so.
   void SetEditedSince(bool edited);
   bool EditedSince() const { return editedSince_; }
@@ -53,6 +56,8 @@ class TChangesView : public QDialog {
   QPushButton* NextButton = nullptr;
 
  private:
+  void hideEvent(QHideEvent* e) override;
+  void Clear();
   void Compare();
   void MarkChanges();
   void UpdateTexts();
@@ -62,6 +67,7 @@ class TChangesView : public QDialog {
 
   std::unique_ptr<THTMLHighlighter> highlighter_;
   QLabel* messagesCaption_ = nullptr;
+  const TidyChanges* shown_ = nullptr;
   QString documentName_;
   QString breaksNote_;
   LineDiff diff_;

@@ -4,6 +4,8 @@
 // before.
 #pragma once
 
+#include <QByteArray>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,10 +17,16 @@ namespace kw {
 
 class TidyChanges {
  public:
-  TidyChanges(std::string before, BreakStyle beforeBreaks, BreakStyle afterBreaks, TextEncoding encoding,
-              DiagRows firstRunRows);
+  // The text before, compressed: it is read back only when the Changes
+  // window opens, and a whole second copy of a large document during the
+  // run is what the run can least afford.
+  static QByteArray Pack(std::string_view text);
 
-  const std::string& Before() const { return before_; }
+  // beforeBreaks is empty for a text without a line break.
+  TidyChanges(QByteArray packedBefore, std::optional<BreakStyle> beforeBreaks, BreakStyle afterBreaks,
+              TextEncoding encoding, DiagRows firstRunRows);
+
+  QByteArray Before() const;
   // The cleaned text. Right after the run it is the editor's text, which is
   // not copied (a large document would cost its size again) until the editor
   // is about to change it: KeepCleanedText takes that copy, once.
@@ -27,16 +35,17 @@ class TidyChanges {
   // True when the editor no longer holds the cleaned text.
   bool EditedSince(std::string_view editorText) const { return kept_ && editorText != after_; }
 
-  BreakStyle BeforeBreaks() const { return beforeBreaks_; }
-  BreakStyle AfterBreaks() const { return afterBreaks_; }
   TextEncoding Encoding() const { return encoding_; }
   const DiagRows& FirstRunRows() const { return firstRunRows_; }
+  // What the view says when the run changed the break style (line breaks
+  // are not compared, so no line is marked for them); empty otherwise.
+  std::string BreaksNote() const;
 
  private:
-  std::string before_;
+  QByteArray packedBefore_;
   std::string after_;
   bool kept_ = false;
-  BreakStyle beforeBreaks_;
+  std::optional<BreakStyle> beforeBreaks_;
   BreakStyle afterBreaks_;
   TextEncoding encoding_;
   DiagRows firstRunRows_;
@@ -44,9 +53,5 @@ class TidyChanges {
 
 // "No changes", "1 change", "12 changes".
 std::string ChangeCountText(size_t count);
-
-// What the view says about the break styles when the run changed them (line
-// breaks are not compared, so no line is marked for them); empty otherwise.
-std::string BreaksNote(std::string_view before, BreakStyle beforeBreaks, BreakStyle afterBreaks);
 
 }  // namespace kw
