@@ -113,7 +113,9 @@ namespace {
 QtMessageHandler g_previousHandler = nullptr;
 
 void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+  if (message == QLatin1String("This plugin does not support propagateSizeHints()") ||
+      message == QLatin1String("This plugin does not support raise()"))
+    return;
   if (g_previousHandler) g_previousHandler(type, context, message);
 }
 }  // namespace

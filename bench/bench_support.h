@@ -66,8 +66,8 @@ class TempDir {
 // the scratch folder. Children inherit them all.
 void PrepareQtEnvironment(const TempDir& scratch);
 
-// Drops the offscreen platform's warning that it cannot propagate size
-// hints, printed for every main window; other messages pass.
+// Drops the offscreen platform's warnings that it cannot propagate size
+// hints (printed for every main window) or raise a window; other messages pass.
 void QuietOffscreenWarnings();
 
 // Runs a benchmark's body with the warnings quietened; an error escaping it

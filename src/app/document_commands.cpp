@@ -31,6 +31,7 @@ bool TForm1::AskAboutUnsavedText(UnsavedPrompt prompt) {
 
 void TForm1::OpenDocument(const std::string& fileName) {
   DiagModel->Clear();
+  ForgetRunChanges();
   Editor->Clear();
   try {
     Editor->LoadFromFile(fileName);
@@ -82,6 +83,7 @@ bool TForm1::FileSaveAs1Execute() {
 void TForm1::Sulje1Click() {
   if (!AskAboutUnsavedText(UnsavedPrompt::Close)) return;
   CurrentFileName.clear();
+  ForgetRunChanges();
   Editor->Clear();
   DiagModel->Clear();
   Editor->SetModified(false);

@@ -13,6 +13,7 @@
 #include "common/ini_file.h"
 #include "common/program_dir.h"
 #include "common/error.h"
+#include "changes/tidy_changes.h"
 #include "common/paths.h"
 #include "controls/source_editor.h"
 #include "document/file_io.h"
@@ -44,6 +45,7 @@ TForm1::TForm1(std::unique_ptr<UserDialogs> dialogs, QWidget* parent)
   BuildCommands();
   BuildAbout();
   ConnectEditor();
+  ConnectRunChanges();
   MruList = std::make_unique<TMostRecentFiles>(this);
   MruList->BeginLoading();
   MruList->SetDialogs(dialogs_.get());
@@ -168,6 +170,7 @@ void TForm1::UpdateCommandStates() {
   Avaaselaimessa1->setEnabled(document);
   btWebBrowser->setEnabled(document);
   AutRiv->setEnabled(document);
+  actShowChanges->setEnabled(runChanges_ && idle);
   actSearch->setEnabled(document);
   Valitsekaikki1->setEnabled(document);
   for (QAction* action : {EditCut1, PopupCut, EditPaste1, PopupPaste}) action->setEnabled(selection);

@@ -33,11 +33,13 @@ namespace kw {
 
 class RecentFilesSink;
 class TAboutInfoDialog;
+class TChangesView;
 class TMostRecentFiles;
 class SourceEditor;
 class TDiagListModel;
 class TDiagListView;
 class TFormPosSave;
+class TidyChanges;
 class TidyJob;
 class TSplitterBar;
 
@@ -99,6 +101,15 @@ class TForm1 : public QMainWindow {
   void StopSignalReceived();
   // The status label's text; the label grows to show it whole.
   void SetStatusText(const QString& text);
+
+  // What the last run that cleaned the text changed: kept from the end of
+  // that run until the document is opened anew or closed, and shown in the
+  // Changes window (View > Changes by tidy).
+  void KeepRunChanges(std::unique_ptr<TidyChanges> changes);
+  void ForgetRunChanges();
+  void ShowRunChanges();
+  const TidyChanges* RunChanges() const { return runChanges_.get(); }
+  TChangesView* ChangesView() const { return changesView_; }
 
   // Editor and window key and mouse handlers.
   void EditorClick();
@@ -194,6 +205,7 @@ class TForm1 : public QMainWindow {
   QAction* actSearchPrev = nullptr;
   QAction* actNextMessage = nullptr;
   QAction* actPrevMessage = nullptr;
+  QAction* actShowChanges = nullptr;
   QAction* Ohjelmatiedot1 = nullptr;  // About
   QAction* TidyOptions1 = nullptr;
   // The list's filter by kind: a choice under View > Show in list and a
@@ -229,6 +241,7 @@ class TForm1 : public QMainWindow {
   void BuildAbout();
   void BuildKindFilters(QMenu* view);
   void ConnectEditor();
+  void ConnectRunChanges();
   QAction* NewAction(const QString& text, int icon, const QKeySequence& keys = {});
   void FormShow();
   // False when the close must not go on (cancelled, or a save that was asked for failed).
@@ -247,6 +260,9 @@ class TForm1 : public QMainWindow {
   // Room before the kind buttons in the status bar, as wide as the status text.
   QSpacerItem* statusLead_ = nullptr;
   QHBoxLayout* kindButtonRow_ = nullptr;
+  std::unique_ptr<TidyChanges> runChanges_;
+  // Built when first shown.
+  TChangesView* changesView_ = nullptr;
   // The run in progress, while btRunClick is on the stack.
   TidyJob* tidyRun_ = nullptr;
   // The window was asked to close during a run; it closes once the run is over.

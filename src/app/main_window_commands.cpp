@@ -60,6 +60,7 @@ void TForm1::BuildCommands() {
   actSearchPrev = NewAction(QStringLiteral("Find previous"), -1, QKeySequence(Qt::CTRL | Qt::Key_F3));
   actNextMessage = NewAction(QStringLiteral("Next message"), -1, QKeySequence(Qt::Key_F8));
   actPrevMessage = NewAction(QStringLiteral("Previous message"), -1, QKeySequence(Qt::SHIFT | Qt::Key_F8));
+  actShowChanges = NewAction(QStringLiteral("&Changes by tidy..."), -1, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
   Ohjelmatiedot1 = NewAction(QStringLiteral("&About"), -1);
   TidyOptions1 = NewAction(QStringLiteral("Tidy &options..."), -1);
   EncodingUtf8 = NewAction(QStringLiteral("UTF-8"), -1);
@@ -77,7 +78,7 @@ void TForm1::BuildCommands() {
   EditSelectAll1 = NewAction(QStringLiteral("Select &all"), kIconSelectAll, Valitsekaikki1->shortcut());
 
   // The states before the first refresh.
-  for (QAction* action : {Suorita1, FileSaveAs1, Korvaa1, Sulje1, AutRiv, Avaaselaimessa1, EditSelectAll1})
+  for (QAction* action : {Suorita1, FileSaveAs1, Korvaa1, Sulje1, AutRiv, Avaaselaimessa1, EditSelectAll1, actShowChanges})
     action->setEnabled(false);
 
   BuildMenus();
@@ -107,6 +108,7 @@ void TForm1::BuildCommands() {
   on(actSearchPrev, [this] { DoSearchText(true); });
   on(actNextMessage, [this] { GoToMessage(1); });
   on(actPrevMessage, [this] { GoToMessage(-1); });
+  on(actShowChanges, [this] { ShowRunChanges(); });
   on(Avaaselaimessa1, [this] { Avaaselaimessa1Click(); });
   on(Ohjelmatiedot1, [this] { Ohjelmatiedot1Click(); });
   on(TidyOptions1, [this] { TidyOptions1Click(); });
@@ -130,7 +132,7 @@ void TForm1::BuildCommands() {
   router_.SetContextMenuEntries({PopupUndo, PopupCut, PopupCopy, PopupPaste, EditSelectAll1});
   router_.SetMainMenuEntries({FileOpen1, Suorita1, Korvaa1, Sulje1, EditUndo1, EditCut1, EditCopy1, EditPaste1,
                               Valitsekaikki1, AutRiv, Avaaselaimessa1, actSearch});
-  router_.SetOtherCommands({actSearchNext, actSearchPrev, actNextMessage, actPrevMessage});
+  router_.SetOtherCommands({actSearchNext, actSearchPrev, actNextMessage, actPrevMessage, actShowChanges});
 }
 
 void TForm1::BuildMenus() {
@@ -153,6 +155,7 @@ void TForm1::BuildMenus() {
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({Toolbar1, AutRiv, Avaaselaimessa1, actSearch});
   view->addActions({actNextMessage, actPrevMessage});
+  view->addAction(actShowChanges);
   QMenu* encoding = view->addMenu(QStringLiteral("&Encoding"));
   encoding->addActions({EncodingUtf8, EncodingLatin1});
   BuildKindFilters(view);

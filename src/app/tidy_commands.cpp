@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include "app/main_window.h"
+#include "changes/tidy_changes.h"
 #include "common/stop_signals.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
@@ -43,6 +44,11 @@ void TForm1::btRunClick() {
   // Tidy cleans the text the user sees; with unsaved edits that is not the file.
   if (Editor->Modified()) job.SetUnsavedText(Editor->Text(), Editor->Breaks());
   job.SetEncoding(Editor->Encoding());
+  // For the Changes window: the text as tidy read it, taken once tidy has
+  // cleaned it, just before the editor takes the cleaned text.
+  QByteArray textBefore;
+  const std::optional<BreakStyle> breaksBefore =
+      Editor->LineCount() > 1 ? std::optional(Editor->Breaks()) : std::nullopt;
   const QString statusBefore = Label1->text();
   {
     BusyPointer busy;
@@ -57,7 +63,10 @@ void TForm1::btRunClick() {
       }
       RunnerIdle();
     };
-    job.OnCleaned = [this](const std::string& file) { RunnerFinished(file); };
+    job.OnCleaned = [this, &textBefore](const std::string& file) {
+      textBefore = TidyChanges::Pack(Editor->Text());
+      RunnerFinished(file);
+    };
     job.Report.Tracer = &Tracer;
     job.Report.OnStatus = [this](const std::string& status) { SetStatusText(QString::fromLatin1(status)); };
     // Repaint while a long report is cut, without paying for it on every line.
@@ -99,6 +108,9 @@ void TForm1::btRunClick() {
       throw;
     }
     ListMessages(std::move(rows));
+    if (job.Outcome == TidyOutcome::Cleaned)
+      KeepRunChanges(std::make_unique<TidyChanges>(std::move(textBefore), breaksBefore, Editor->Breaks(),
+                                                   Editor->Encoding(), std::move(job.FirstRunRows)));
   }
   switch (job.Outcome) {
     case TidyOutcome::Stopped: SetStatusText(QStringLiteral("Stopped")); break;

@@ -139,6 +139,7 @@ std::string TidyJob::Input(TextEncoding& encoding) const {
 
 void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   Outcome = TidyOutcome::Stopped;
+  FirstRunRows.Clear();
   Status.clear();
   Failure.clear();
   // The run writes and removes these: a document by one of their names would go with them.
@@ -178,11 +179,13 @@ void TidyJob::Execute(std::vector<std::string>& optionsList, DiagRows& rows) {
   if (!CleanedDocumentIsWhole(first, reason)) {
     Outcome = TidyOutcome::NotCleaned;
     ReadReport(rows);
+    FirstRunRows = rows;
     Status = (Status.empty() ? std::string("Not cleaned: ") : Status + " - not cleaned: ") + reason;
     if (first.exitStatus != kTidyFoundErrors) Failure = "Tidy's result was not taken: " + reason + ". The document was not changed.";
     return;
   }
 
+  ReadFirstReport();
   const RunEnd second = RunTidy(SecondTidyCommandLine(workDir_, options));
   if (cancelled_) return;
   ReadReport(rows);
@@ -219,6 +222,13 @@ void TidyJob::ReadReport(DiagRows& rows) {
     if (Report.OnStatus) Report.OnStatus(status);
   };
   ShowTidyErrors(JoinPath(workDir_, kErrorFile), rows, hooks);
+}
+
+// The second run writes its own report; this one is read and removed first.
+void TidyJob::ReadFirstReport() {
+  ErrorReportHooks hooks;
+  hooks.OnMessageLine = Report.OnMessageLine;
+  ShowTidyErrors(JoinPath(workDir_, kErrorFile), FirstRunRows, hooks);
 }
 
 TidyJob::RunEnd TidyJob::RunTidy(const std::string& commandLine) {

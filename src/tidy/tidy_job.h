@@ -78,7 +78,8 @@ class TidyJob {
   // tidy ended normally with a status that promises a cleaned document and
   // wrote it whole does the second run check the cleaned document, whose
   // report becomes the rows, and is the document handed to OnCleaned;
-  // otherwise the first run's report becomes the rows. The working files
+  // otherwise the first run's report becomes the rows. Either way the first
+  // run's report is also left in FirstRunRows. The working files
   // are removed however the run ends. Errors before tidy starts (an
   // unreadable input or params.txt, a working file that cannot be written)
   // and errors of OnCleaned or of reading a report go on.
@@ -97,6 +98,10 @@ class TidyJob {
   TidyOutcome Outcome = TidyOutcome::Stopped;
   // The encoding the input was read in (and handed to the built-in options).
   TextEncoding Encoding = TextEncoding::Latin1;
+  // The rows of the first run's report, about the text before cleaning (read
+  // as the list reads a report, without its status and trace), whenever
+  // tidy ran: in a cleaned run the rows handed back are the second run's.
+  DiagRows FirstRunRows;
   // The status text for the user: the report's ("N Warnings"), with what
   // kept tidy's result out of the editor when it was not taken.
   std::string Status;
@@ -110,6 +115,7 @@ class TidyJob {
   std::string Input(TextEncoding& encoding) const;
   bool CleanedDocumentIsWhole(const RunEnd& end, std::string& reason) const;
   void ReadReport(DiagRows& rows);
+  void ReadFirstReport();
   void WriteWorkingFile(const std::string& path) const;
   void RemoveWorkingFiles() const;
 

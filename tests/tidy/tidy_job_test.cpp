@@ -31,6 +31,7 @@ class TidyJobTest : public ::testing::Test {
 
   struct Outcome {
     std::vector<TTreeData> rows;
+    std::vector<TTreeData> firstRows;
     std::string status;
     std::optional<std::string> cleaned;
     TidyOutcome result = TidyOutcome::Stopped;
@@ -45,6 +46,7 @@ class TidyJobTest : public ::testing::Test {
     DiagRows rows;
     job.Execute(options, rows);
     outcome.rows = rows.Rows();
+    outcome.firstRows = job.FirstRunRows.Rows();
     outcome.status = job.Status;
     outcome.result = job.Outcome;
     outcome.failure = job.Failure;
@@ -186,6 +188,30 @@ TEST_F(TidyJobTest, ARunWaitsWhileAnotherInstanceHoldsTheProgramFolder) {
   });
   EXPECT_EQ(waits, 3);
   EXPECT_EQ(tidy_.Runs().size(), 2u);
+}
+
+std::string Listed(const std::vector<TTreeData>& rows) {
+  std::string text;
+  for (const TTreeData& row : rows) text += row.Line + "|" + row.Message + "\n";
+  return text;
+}
+
+// The real tidy: a cleaned run hands on the first run's messages about the
+// text before beside the second run's about the cleaned text; a run that
+// cleans nothing has one report, which is both.
+TEST_F(TidyJobTest, TheFirstRunsRowsAreHandedOnWithTheRealTidy) {
+  test::ScopedEnv realTidy("PATH", "/usr/local/bin:/usr/bin:/bin");
+  const Outcome cleaned = Run(docs_.Write("p.htm", "<title>t</title>\n<p>one\n<center>two</center>\n"));
+  EXPECT_EQ(cleaned.result, TidyOutcome::Cleaned);
+  EXPECT_EQ(Listed(cleaned.firstRows),
+            "1| Warning: missing <!DOCTYPE> declaration\n2| Warning: inserting implicit <body>\n");
+  EXPECT_EQ(Listed(cleaned.rows), "0|No warnings or errors were found\n");
+  EXPECT_EQ(cleaned.status, "0 Warnings");
+
+  const Outcome broken = Run(docs_.Write("b.htm", "<title>t</title>\n<xyz>unknown</xyz>\n"));
+  EXPECT_EQ(broken.result, TidyOutcome::NotCleaned);
+  EXPECT_NE(Listed(broken.rows).find("2| Error: <xyz> is not recognized!"), std::string::npos);
+  EXPECT_EQ(Listed(broken.firstRows), Listed(broken.rows));
 }
 
 // Runs keep their working files in private folders under TMPDIR, which must hold no file after each.
