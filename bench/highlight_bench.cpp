@@ -1,11 +1,15 @@
 // Highlighting speed: the HTML lexer alone and through the editor against
-// QScintilla's own HTML lexer, and opening, typing in and jumping to the end
-// of a large document in the window with and without the highlighter.
+// QScintilla's own HTML lexer; opening, typing in and jumping to the end of a
+// large document in the window with and without the highlighter; and the
+// background styling: jumps before and after it, keys typed while it runs.
 // Usage and the meaning of each figure: bench/README.md.
 #include <Qsci/qscilexerhtml.h>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
 #include <cstdio>
+#include <fstream>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -18,6 +22,8 @@
 #include "controls/source_editor.h"
 #include "document/file_io.h"
 #include "highlight/html_highlighter.h"
+#include "search/edit_search.h"
+#include "search/editor_find.h"
 
 using kwbench::Drain;
 using kwbench::FormatMs;
@@ -126,6 +132,88 @@ std::vector<double> Typing(const std::string& path, bool highlighted, int keys) 
   return samples;
 }
 
+// ---- The background styling ------------------------------------------------
+
+constexpr std::string_view kMarkerLine = "<!-- the end: Last-Line-Marker -->";
+
+long EndStyled(const QsciScintillaBase* sci) { return Send(sci, Sci::SCI_GETENDSTYLED); }
+
+// Passes of the event loop until the background styling has reached the end
+// of the text; each pass that styled something is timed into *slices: how
+// long a key that came meanwhile would have waited at most.
+void WaitForIdleStyling(const QsciScintillaBase* sci, std::vector<double>* slices) {
+  const long length = Send(sci, Sci::SCI_GETLENGTH);
+  const int64_t deadline = NowNs() + int64_t{120} * 1000000000;
+  while (EndStyled(sci) < length) {
+    const long before = EndStyled(sci);
+    const int64_t t0 = NowNs();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const int64_t t1 = NowNs();
+    if (EndStyled(sci) != before) slices->push_back(Ms(t1 - t0));
+    Require(NowNs() < deadline, "the background styling did not finish within 2 minutes");
+  }
+}
+
+enum class Jump { CtrlEnd, Find };
+
+// Opens the document in the window, waits for the background styling to
+// finish when asked, then jumps to the last line: Ctrl+End, or a find of its
+// marker from the top. The time is from the jump until painted.
+double JumpToEnd(const std::string& path, uint64_t size, Jump how, bool afterIdle, std::vector<double>* slices) {
+  std::unique_ptr<kw::TForm1> form = Window(true);
+  PaintCounter counter(form->Editor->viewport());
+  form->Guarded([&] { form->OpenDocument(path); });
+  WaitForPaint(counter);
+  Require(!kwbench::WindowReportedError(), "the window reported an error");
+  Require(Send(form->Editor, Sci::SCI_GETLENGTH) == static_cast<long>(size), "window load length");
+  if (afterIdle) WaitForIdleStyling(form->Editor, slices);
+  else Require(EndStyled(form->Editor) < static_cast<long>(size / 100), "styled past the first screen already");
+  kw::TEditSearch engine;
+  const int64_t t0 = NowNs();
+  if (how == Jump::CtrlEnd) QTest::keyClick(form->Editor, Qt::Key_End, Qt::ControlModifier);
+  else Require(kw::FindInEditor(*form->Editor, engine, "Last-Line-Marker", kw::soEntireScope) == 1, "not found");
+  WaitForPaint(counter);
+  const int64_t t1 = NowNs();
+  Require(form->Editor->CaretPos().line == form->Editor->LineCount(), "not on the last line");
+  form.reset();
+  Drain();
+  return Ms(t1 - t0);
+}
+
+// Keys typed in the middle while the background styling runs: before each,
+// the loop waits until a slice has styled something; the key is posted as a
+// window system delivers one, and timed until painted. Stops early when the
+// styling is done.
+std::vector<double> TypingWhileIdleStyling(const std::string& path, int keys) {
+  std::unique_ptr<kw::TForm1> form = Window(true);
+  QsciScintillaBase* sci = form->Editor;
+  PaintCounter counter(sci->viewport());
+  form->Guarded([&] { form->OpenDocument(path); });
+  WaitForPaint(counter);
+  kwbench::PlaceCaretInMiddle(sci, form.get());
+  std::vector<double> samples;
+  const int64_t deadline = NowNs() + int64_t{120} * 1000000000;
+  for (int i = 0; i < keys; ++i) {
+    const long length = Send(sci, Sci::SCI_GETLENGTH);
+    const long before = EndStyled(sci);
+    while (EndStyled(sci) == before && before < length) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      Require(NowNs() < deadline, "the background styling did not go on");
+    }
+    if (EndStyled(sci) >= length) break;
+    const int64_t t0 = NowNs();
+    QCoreApplication::postEvent(sci, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+    QCoreApplication::postEvent(sci, new QKeyEvent(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, "x"));
+    WaitForPaint(counter);
+    const int64_t t1 = NowNs();
+    Require(Send(sci, Sci::SCI_GETLENGTH) == length + 1, "the key did not insert a character");
+    samples.push_back(Ms(t1 - t0));
+  }
+  form.reset();
+  Drain();
+  return samples;
+}
+
 struct Options {
   int rounds = 7;
   int lexMiB = 10;
@@ -223,6 +311,38 @@ int RunBenchmark(int argc, char** argv) {
               FormatMs(Summarize(typedWith)).c_str(), typedWith.size());
   std::printf("  %-62s %s, %zu keys\n", "    the same without it", FormatMs(Summarize(typedWithout)).c_str(),
               typedWithout.size());
+  std::printf("\n");
+  std::fflush(stdout);
+
+  // The same document with a marker on its last line, for the find.
+  std::ofstream(openPath, std::ios::binary | std::ios::app) << kMarkerLine;
+  const uint64_t markedBytes = openDoc.bytes + kMarkerLine.size();
+  const std::string openText = kw::ReadWholeFile(openPath);
+  std::vector<double> slices;
+  std::vector<Case> jumping = {
+      {"Ctrl+End before the background styling",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, false, nullptr); }, {}},
+      {"find of the last line before it", [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, false, nullptr); },
+       {}},
+      {"Ctrl+End once it has finished",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, true, &slices); }, {}},
+      {"find of the last line once it has finished",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, true, &slices); }, {}},
+      {"THTMLHighlighter alone over the same text", [&] { return LexAlone(openText, &tokens); }, {}},
+  };
+  RunRounds(jumping, options.rounds);
+  std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds
+",
+              options.openMiB, options.rounds);
+  for (const Case& c : jumping) std::printf("  %-62s %s\n", c.label.c_str(), FormatMs(Summarize(c.samples)).c_str());
+  const double lexer = Median(jumping[4]);
+  std::printf("  before the background styling, against the lexer alone: Ctrl+End %sx, find %sx\n",
+              FormatNumber(Median(jumping[0]) / lexer, 2).c_str(), FormatNumber(Median(jumping[1]) / lexer, 2).c_str());
+  std::printf("  %-62s %s, %zu slices\n", "a pass of the event loop that styled in the background",
+              FormatMs(Summarize(slices)).c_str(), slices.size());
+  const std::vector<double> typedIdle = TypingWhileIdleStyling(openPath, options.keys);
+  std::printf("  %-62s %s, %zu keys\n", "one key in the middle while it runs, until painted",
+              FormatMs(Summarize(typedIdle)).c_str(), typedIdle.size());
   return 0;
 }
 

@@ -1,16 +1,19 @@
 // Paints the source editor with the HTML highlighter: one style per token
-// kind, lines lexed as the editor shows them, each line's ranges kept in its
-// line state.
+// kind, lines lexed as the editor shows them and the rest while the user is
+// idle, each line's ranges kept beside the text.
 #pragma once
 
 #include <Qsci/qscilexercustom.h>
 
 #include <QColor>
 #include <QFont>
+#include <QTimer>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "highlight/html_highlighter.h"
+#include "highlight/line_ranges.h"
 
 namespace kw {
 
@@ -52,12 +55,17 @@ class EditorLexer : public QsciLexerCustom {
   long LinesScanned() const { return linesScanned_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
   void TakeWordChars();
   const THighlighterAttributes* AttributeOfStyle(int style) const;
   void BeforeChange(long position, int type, long length);
   void TakeChange();
   void ForgetLines();
+  // Styles lines [firstLine, endLine), skipping those still current, or
+  // fewer once `deadline` has passed; gives the first line left unstyled.
+  long StyleLines(long firstLine, long endLine, Clock::time_point deadline);
+  void StyleIdleSlice();
   // Writes the styles of one line, scanned from `range`, to `styles`;
   // returns its end range.
   int ScanLine(long line, long start, long next, int range, char* styles);
@@ -71,9 +79,8 @@ class EditorLexer : public QsciLexerCustom {
   bool suspended_ = false;
   long linesScanned_ = 0;
 
-  // A line's state is current when it carries this number: lines scanned
-  // before a change too large to follow carry an older one.
-  int generation_ = 1;
+  LineRanges ranges_;
+  QTimer idle_;
 
   // The change reported before it happened, taken into account once done.
   struct Change {
@@ -81,19 +88,9 @@ class EditorLexer : public QsciLexerCustom {
     long insertLength = 0;  // 0 for a deletion
     long line = 0;
     long lastLine = 0;  // of the deleted bytes
-    long linesBefore = 0;
   };
   bool changePending_ = false;
   Change change_;
-
-  // Lines changed since they were last scanned, as sorted runs apart from
-  // each other; few, since styling follows edits closely.
-  struct Run {
-    long first;
-    long last;
-  };
-  std::vector<Run> changed_;
-  void MarkScanned(long from, long to);
 };
 
 }  // namespace kw

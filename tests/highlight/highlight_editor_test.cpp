@@ -87,6 +87,11 @@ void Settle() {
 
 EditorLexer* LexerOf(SourceEditor& editor) { return qobject_cast<EditorLexer*>(editor.lexer()); }
 
+// Pieces of markup that open and close ranges across lines.
+const std::vector<std::string> pieces = {
+    "<!--", "-->", "--", ">", "<", "'", "\"", "=", "<p ", "a=", "&amp;", "&#169;", "text ", " ",
+    "\n", "\r\n", "\r", "\n\n", "<!-- c\n d -->\n", "<a b='x\ny'>\n", "\t", "</p>"};
+
 }  // namespace
 
 class HighlightEditorTest : public QObject {
@@ -330,6 +335,33 @@ class HighlightEditorTest : public QObject {
     QCOMPARE(StylesOf(editor), ExpectedStyles(std::string(editor.Text())));
   }
 
+  // What the first screen leaves is styled in the background, also after
+  // keys typed meanwhile, to the same styles as lexing the whole text afresh.
+  void idleStylingStylesTheRestAsAFreshLex() {
+    std::mt19937 random(3);
+    std::string text;
+    while (text.size() < 1500000) text += pieces[random() % pieces.size()];
+    THTMLHighlighter highlighter;
+    SourceEditor editor;
+    editor.SetHighlighter(&highlighter);
+    ShowWith(editor, text);
+    const long firstScreen = Send(editor, Sci::SCI_GETENDSTYLED);
+    auto endStyled = [&] { return Send(editor, Sci::SCI_GETENDSTYLED); };
+    auto length = [&] { return Send(editor, Sci::SCI_GETLENGTH); };
+    // Typed once the background styling is under way, then after it is done.
+    const QDeadlineTimer deadline(30000);
+    while (endStyled() == firstScreen && !deadline.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QVERIFY(endStyled() > firstScreen);
+    for (int line : {editor.LineCount() / 2, editor.LineCount() / 3}) {
+      editor.SetCaretPos({line, 1});
+      QTest::keyClicks(&editor, "<!--");
+      QTest::keyClick(&editor, Qt::Key_Return);
+      QTRY_COMPARE_WITH_TIMEOUT(endStyled(), length(), 60000);
+      QCOMPARE(StylesOf(editor), ExpectedStyles(std::string(editor.Text())));
+    }
+  }
+
   // Edits, undo and redo at random places, with styling asked for up to
   // random places in between: every line before the first unstyled byte must
   // be styled as lexing the whole text afresh styles it. (The rest of that
@@ -340,9 +372,6 @@ class HighlightEditorTest : public QObject {
   }
   void randomEditsStyleAsAFreshLex() {
     QFETCH(unsigned, seed);
-    static const std::vector<std::string> pieces = {
-        "<!--", "-->", "--", ">", "<", "'", "\"", "=", "<p ", "a=", "&amp;", "&#169;", "text ", " ",
-        "\n", "\r\n", "\r", "\n\n", "<!-- c\n d -->\n", "<a b='x\ny'>\n", "\t", "</p>"};
     std::mt19937 random(seed);
     auto pick = [&](long n) { return static_cast<long>(random() % static_cast<unsigned long>(n)); };
     std::string manyLines;
