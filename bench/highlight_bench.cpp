@@ -155,19 +155,22 @@ void WaitForIdleStyling(const QsciScintillaBase* sci, std::vector<double>* slice
 }
 
 enum class Jump { CtrlEnd, Find };
+enum class Styling { Before, Finished, NoHighlighter };
 
 // Opens the document in the window, waits for the background styling to
-// finish when asked, then jumps to the last line: Ctrl+End, or a find of its
-// marker from the top. The time is from the jump until painted.
-double JumpToEnd(const std::string& path, uint64_t size, Jump how, bool afterIdle, std::vector<double>* slices) {
-  std::unique_ptr<kw::TForm1> form = Window(true);
+// finish when asked (its slices timed into *slices), then jumps to the last
+// line: Ctrl+End, or a find of its marker from the top. The time is from the
+// jump until painted.
+double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styling, std::vector<double>* slices) {
+  std::unique_ptr<kw::TForm1> form = Window(styling != Styling::NoHighlighter);
   PaintCounter counter(form->Editor->viewport());
   form->Guarded([&] { form->OpenDocument(path); });
   WaitForPaint(counter);
   Require(!kwbench::WindowReportedError(), "the window reported an error");
   Require(Send(form->Editor, Sci::SCI_GETLENGTH) == static_cast<long>(size), "window load length");
-  if (afterIdle) WaitForIdleStyling(form->Editor, slices);
-  else Require(EndStyled(form->Editor) < static_cast<long>(size / 100), "styled past the first screen already");
+  if (styling == Styling::Finished) WaitForIdleStyling(form->Editor, slices);
+  else if (styling == Styling::Before)
+    Require(EndStyled(form->Editor) < static_cast<long>(size / 100), "styled past the first screen already");
   kw::TEditSearch engine;
   const int64_t t0 = NowNs();
   if (how == Jump::CtrlEnd) QTest::keyClick(form->Editor, Qt::Key_End, Qt::ControlModifier);
@@ -321,14 +324,18 @@ int RunBenchmark(int argc, char** argv) {
   std::vector<double> slices;
   std::vector<Case> jumping = {
       {"Ctrl+End before the background styling",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, false, nullptr); }, {}},
-      {"find of the last line before it", [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, false, nullptr); },
-       {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Before, nullptr); }, {}},
+      {"find of the last line before it",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Before, nullptr); }, {}},
       {"Ctrl+End once it has finished",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, true, &slices); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Finished, &slices); }, {}},
       {"find of the last line once it has finished",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, true, &slices); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Finished, &slices); }, {}},
       {"THTMLHighlighter alone over the same text", [&] { return LexAlone(openText, &tokens); }, {}},
+      {"Ctrl+End without the highlighter",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::NoHighlighter, nullptr); }, {}},
+      {"find of the last line without the highlighter",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, nullptr); }, {}},
   };
   RunRounds(jumping, options.rounds);
   std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds

@@ -182,6 +182,10 @@ long EditorLexer::StyleLines(long firstLine, long endLine, Clock::time_point dea
   int range = firstLine == 0 ? highlighter_.GetRange() : ranges_.EndRange(firstLine - 1);
   long line = firstLine;
   long lineStart = -1;  // of `line`, once needed
+  const long length = Send(Sci::SCI_GETLENGTH);
+  const char* window = nullptr;
+  long windowStart = 0;
+  long windowEnd = 0;
   // Styles of consecutive scanned lines go out in one call from batchStart:
   // each call costs as much as styling a few hundred bytes.
   long batchStart = 0;
@@ -202,11 +206,19 @@ long EditorLexer::StyleLines(long firstLine, long endLine, Clock::time_point dea
     }
     if (lineStart < 0) lineStart = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     const long next = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1));
+    // The text is read in place through a window of several lines: one call
+    // per line less.
+    if (next > windowEnd || lineStart < windowStart) {
+      windowStart = lineStart;
+      windowEnd = std::max(next, std::min(lineStart + static_cast<long>(kBatchBytes), length));
+      window = reinterpret_cast<const char*>(Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(windowStart),
+                                                  windowEnd - windowStart));
+    }
     if (batched == 0) batchStart = lineStart;
     if (styles_.size() < batched + static_cast<size_t>(next - lineStart))
       styles_.resize(batched + static_cast<size_t>(next - lineStart));
     const int startRange = range;
-    range = ScanLine(line, lineStart, next, range, styles_.data() + batched);
+    range = ScanLine(line, window + (lineStart - windowStart), next - lineStart, range, styles_.data() + batched);
     ranges_.Set(line, startRange, range);
     batched += static_cast<size_t>(next - lineStart);
     lineStart = next;
@@ -223,11 +235,8 @@ long EditorLexer::StyleLines(long firstLine, long endLine, Clock::time_point dea
   return line;
 }
 
-int EditorLexer::ScanLine(long line, long start, long next, int range, char* styles) {
-  const long total = next - start;
-  const char* text = total > 0 ? reinterpret_cast<const char*>(Send(
-                                     Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), total))
-                               : "";
+int EditorLexer::ScanLine(long line, const char* text, long total, int range, char* styles) {
+  if (total == 0) text = "";
   long length = total;
   if (length > 0 && text[length - 1] == '\n') --length;
   if (length > 0 && text[length - 1] == '\r') --length;

@@ -66,9 +66,9 @@ class EditorLexer : public QsciLexerCustom {
   // fewer once `deadline` has passed; gives the first line left unstyled.
   long StyleLines(long firstLine, long endLine, Clock::time_point deadline);
   void StyleIdleSlice();
-  // Writes the styles of one line, scanned from `range`, to `styles`;
-  // returns its end range.
-  int ScanLine(long line, long start, long next, int range, char* styles);
+  // Writes the styles of one line of `total` bytes with its break, scanned
+  // from `range`, to `styles`; returns its end range.
+  int ScanLine(long line, const char* text, long total, int range, char* styles);
 
   THTMLHighlighter& highlighter_;
   QFont font_;
