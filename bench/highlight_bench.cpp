@@ -338,8 +338,7 @@ int RunBenchmark(int argc, char** argv) {
        [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, nullptr); }, {}},
   };
   RunRounds(jumping, options.rounds);
-  std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds
-",
+  std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds\n",
               options.openMiB, options.rounds);
   for (const Case& c : jumping) std::printf("  %-62s %s\n", c.label.c_str(), FormatMs(Summarize(c.samples)).c_str());
   const double lexer = Median(jumping[4]);

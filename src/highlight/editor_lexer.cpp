@@ -2,6 +2,7 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QEvent>
 #include <algorithm>
 
 namespace kw {
@@ -14,6 +15,9 @@ using Sci = QsciScintillaBase;
 // in slices short enough not to hold up a key noticeably.
 constexpr int kIdleDelayMs = 500;
 constexpr auto kIdleSlice = std::chrono::milliseconds(3);
+// Lines above the view beyond this many are only scanned for their ranges
+// when the view jumps ahead.
+constexpr long kStyledAheadLines = 1000;
 
 constexpr size_t kBatchBytes = 32 * 1024;
 
@@ -78,10 +82,14 @@ QFont EditorLexer::defaultFont(int style) const {
 const char* EditorLexer::wordCharacters() const { return wordChars_.c_str(); }
 
 void EditorLexer::setEditor(QsciScintilla* editor) {
-  if (this->editor()) disconnect(this->editor(), &QsciScintillaBase::SCN_MODIFIED, this, nullptr);
+  if (this->editor()) {
+    disconnect(this->editor(), &QsciScintillaBase::SCN_MODIFIED, this, nullptr);
+    this->editor()->viewport()->removeEventFilter(this);
+  }
   idle_.stop();
   QsciLexerCustom::setEditor(editor);
   if (!editor) return;
+  editor->viewport()->installEventFilter(this);
   connect(editor, &QsciScintillaBase::SCN_MODIFIED, this, [this](int position, int type, const char*, int length) {
     if (type & (Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE)) BeforeChange(position, type, length);
   });
@@ -138,21 +146,41 @@ void EditorLexer::ForgetLines() {
 }
 
 // Scintilla asks from the line of the first unstyled byte to the line after
-// the area it paints.
+// the area it paints. Lines far above the view, as after a jump ahead, are
+// only scanned for their ranges; their styles follow in the background, or
+// before they are painted.
 void EditorLexer::styleText(int start, int end) {
   if (!editor() || suspended_) return;
   TakeChange();
   if (end <= start) return;
   const long firstLine = Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(start));
   const long lastLine = Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(end - 1));
-  const long after = StyleLines(firstLine, lastLine + 1, Clock::time_point::max());
+  // A paint asks up to the end of the view.
+  const long shown =
+      Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(Send(Sci::SCI_GETFIRSTVISIBLELINE)));
+  const bool forView = editor()->isVisible() && lastLine <= shown + 2 * Send(Sci::SCI_LINESONSCREEN) + 2;
+  const long styleFrom = forView && shown - firstLine > kStyledAheadLines ? shown : firstLine;
+  const long after = StyleLines(firstLine, lastLine + 1, styleFrom, Clock::time_point::max());
   // A line below the area that was styled from another range than the one
   // it now starts in shows stale styles if it is on screen: paint the view
   // again, which asks for them.
   int range = after > 0 ? ranges_.EndRange(after - 1) : highlighter_.GetRange();
   if (after < ranges_.Count() && ranges_.Scanned(after) && ranges_.SkipCurrent(after, after + 1, range) == after)
     QMetaObject::invokeMethod(editor()->viewport(), qOverload<>(&QWidget::update), Qt::QueuedConnection);
-  if (!idle_.isActive() && Send(Sci::SCI_GETENDSTYLED) < Send(Sci::SCI_GETLENGTH)) idle_.start(kIdleDelayMs);
+  if (!idle_.isActive()) idle_.start(kIdleDelayMs);
+}
+
+// Lines scanned for their ranges only get their styles before they are painted.
+bool EditorLexer::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Paint && editor() && watched == editor()->viewport() && !suspended_) {
+    TakeChange();
+    const long top =
+        Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(Send(Sci::SCI_GETFIRSTVISIBLELINE)));
+    const long bottom = Send(Sci::SCI_DOCLINEFROMVISIBLE,
+                             static_cast<unsigned long>(Send(Sci::SCI_GETFIRSTVISIBLELINE) + Send(Sci::SCI_LINESONSCREEN)));
+    if (ranges_.Count() == Send(Sci::SCI_GETLINECOUNT)) StyleUnstyled(top, bottom + 1, Clock::time_point::max());
+  }
+  return false;
 }
 
 void EditorLexer::StyleIdleSlice() {
@@ -161,18 +189,58 @@ void EditorLexer::StyleIdleSlice() {
     return;
   }
   TakeChange();
+  const Clock::time_point deadline = Clock::now() + kIdleSlice;
+  const bool styledAll = StyleUnstyled(0, ranges_.Count(), deadline) == ranges_.Count();
   const long endStyled = Send(Sci::SCI_GETENDSTYLED);
-  if (endStyled < Send(Sci::SCI_GETLENGTH)) {
+  const long length = Send(Sci::SCI_GETLENGTH);
+  if (styledAll && endStyled < length && Clock::now() < deadline) {
     const long firstLine = Send(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(endStyled));
-    StyleLines(firstLine, ranges_.Count(), Clock::now() + kIdleSlice);
+    StyleLines(firstLine, ranges_.Count(), firstLine, deadline);
   }
-  if (Send(Sci::SCI_GETENDSTYLED) >= Send(Sci::SCI_GETLENGTH)) idle_.stop();
+  if (styledAll && Send(Sci::SCI_GETENDSTYLED) >= length) idle_.stop();
   else idle_.setInterval(0);
+}
+
+void EditorLexer::BeginPass() {
+  batched_ = 0;
+  windowStart_ = 0;
+  windowEnd_ = 0;
+  length_ = Send(Sci::SCI_GETLENGTH);
+}
+
+// Styles of consecutive scanned lines go out in one call: each call costs as
+// much as styling a few hundred bytes.
+void EditorLexer::SendStyles() {
+  if (batched_ == 0) return;
+  Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(batchStart_));
+  editor()->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(batched_), styles_.data());
+  batched_ = 0;
+}
+
+// Scans the line at [start, next) from `range`, its styles added to the
+// batch unless `styled` is false; gives its end range.
+int EditorLexer::ScanInto(long line, long start, long next, int range, bool styled) {
+  // The text is read in place through a window of several lines.
+  if (next > windowEnd_ || start < windowStart_) {
+    windowStart_ = start;
+    windowEnd_ = std::max(next, std::min(start + static_cast<long>(kBatchBytes), length_));
+    window_ = reinterpret_cast<const char*>(
+        Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(windowStart_), windowEnd_ - windowStart_));
+  }
+  const char* text = window_ + (start - windowStart_);
+  if (!styled) return ScanLine(line, text, next - start, range, nullptr);
+  if (batched_ > 0 && batchStart_ + static_cast<long>(batched_) != start) SendStyles();
+  if (batched_ == 0) batchStart_ = start;
+  if (styles_.size() < batched_ + static_cast<size_t>(next - start))
+    styles_.resize(batched_ + static_cast<size_t>(next - start));
+  range = ScanLine(line, text, next - start, range, styles_.data() + batched_);
+  batched_ += static_cast<size_t>(next - start);
+  return range;
 }
 
 // A line is scanned unless it was scanned before and starts in the same
 // range as then; lines found current keep their styles.
-long EditorLexer::StyleLines(long firstLine, long endLine, Clock::time_point deadline) {
+long EditorLexer::StyleLines(long firstLine, long endLine, long styleFrom, Clock::time_point deadline) {
   const long lines = Send(Sci::SCI_GETLINECOUNT);
   if (ranges_.Count() != lines) ranges_.Reset(lines);
   endLine = std::min(endLine, lines);
@@ -180,58 +248,60 @@ long EditorLexer::StyleLines(long firstLine, long endLine, Clock::time_point dea
   while (firstLine > 0 && !ranges_.Scanned(firstLine - 1)) --firstLine;
   highlighter_.ResetRange();
   int range = firstLine == 0 ? highlighter_.GetRange() : ranges_.EndRange(firstLine - 1);
+  BeginPass();
   long line = firstLine;
   long lineStart = -1;  // of `line`, once needed
-  const long length = Send(Sci::SCI_GETLENGTH);
-  const char* window = nullptr;
-  long windowStart = 0;
-  long windowEnd = 0;
-  // Styles of consecutive scanned lines go out in one call from batchStart:
-  // each call costs as much as styling a few hundred bytes.
-  long batchStart = 0;
-  size_t batched = 0;
-  auto send = [&] {
-    if (batched == 0) return;
-    Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(batchStart));
-    editor()->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(batched), styles_.data());
-    batched = 0;
-  };
   while (line < endLine) {
     const long stale = ranges_.SkipCurrent(line, endLine, range);
     if (stale != line) {
-      send();
       line = stale;
       lineStart = -1;
       continue;
     }
     if (lineStart < 0) lineStart = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     const long next = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1));
-    // The text is read in place through a window of several lines: one call
-    // per line less.
-    if (next > windowEnd || lineStart < windowStart) {
-      windowStart = lineStart;
-      windowEnd = std::max(next, std::min(lineStart + static_cast<long>(kBatchBytes), length));
-      window = reinterpret_cast<const char*>(Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(windowStart),
-                                                  windowEnd - windowStart));
-    }
-    if (batched == 0) batchStart = lineStart;
-    if (styles_.size() < batched + static_cast<size_t>(next - lineStart))
-      styles_.resize(batched + static_cast<size_t>(next - lineStart));
     const int startRange = range;
-    range = ScanLine(line, window + (lineStart - windowStart), next - lineStart, range, styles_.data() + batched);
-    ranges_.Set(line, startRange, range);
-    batched += static_cast<size_t>(next - lineStart);
+    range = ScanInto(line, lineStart, next, range, line >= styleFrom);
+    if (line >= styleFrom) ranges_.Set(line, startRange, range);
+    else ranges_.SetUnstyled(line, startRange, range);
     lineStart = next;
     ++line;
-    if (batched >= kBatchBytes) {
-      send();
+    if (batched_ >= kBatchBytes) {
+      SendStyles();
       if (Clock::now() >= deadline) break;
     }
   }
-  send();
-  // Lines found current keep their styles, and count as styled.
+  SendStyles();
+  // Lines found current, or scanned for their ranges, count as styled.
   if (lineStart < 0) lineStart = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
   if (Send(Sci::SCI_GETENDSTYLED) < lineStart) Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(lineStart));
+  return line;
+}
+
+// Writes the styles of the lines in [firstLine, endLine) scanned for their
+// ranges only, from the ranges found then, or fewer once `deadline` has
+// passed; gives the first line left waiting, or endLine.
+long EditorLexer::StyleUnstyled(long firstLine, long endLine, Clock::time_point deadline) {
+  endLine = std::min(endLine, ranges_.Count());
+  long line = ranges_.NextUnstyled(firstLine, endLine);
+  if (line >= endLine) return endLine;
+  // Writing styles moves Scintilla's mark of the styled text; it goes back
+  // to where it was.
+  const long endStyled = Send(Sci::SCI_GETENDSTYLED);
+  BeginPass();
+  while (line < endLine) {
+    const long start = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long next = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1));
+    const int startRange = ranges_.StartRange(line);
+    ranges_.Set(line, startRange, ScanInto(line, start, next, startRange, true));
+    line = ranges_.NextUnstyled(line + 1, endLine);
+    if (batched_ >= kBatchBytes) {
+      SendStyles();
+      if (Clock::now() >= deadline) break;
+    }
+  }
+  SendStyles();
+  if (Send(Sci::SCI_GETENDSTYLED) < endStyled) Send(Sci::SCI_STARTSTYLING, static_cast<unsigned long>(endStyled));
   return line;
 }
 
@@ -248,11 +318,13 @@ int EditorLexer::ScanLine(long line, const char* text, long total, int range, ch
     // Never past the line, whatever the token claims.
     const long tokenEnd = std::min<long>(highlighter_.GetTokenPos() + highlighter_.GetTokenLength(), length);
     const char style = static_cast<char>(StyleOf(highlighter_.GetTokenKind()));
-    for (; done < tokenEnd; ++done) styles[done] = style;
+    if (styles)
+      for (; done < tokenEnd; ++done) styles[done] = style;
     highlighter_.Next();
   }
   // The line break, and whatever follows a NUL byte, is text.
-  for (; done < total; ++done) styles[done] = kTextStyle;
+  if (styles)
+    for (; done < total; ++done) styles[done] = kTextStyle;
   ++linesScanned_;
   return highlighter_.GetRange();
 }

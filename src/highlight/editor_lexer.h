@@ -62,12 +62,18 @@ class EditorLexer : public QsciLexerCustom {
   void BeforeChange(long position, int type, long length);
   void TakeChange();
   void ForgetLines();
-  // Styles lines [firstLine, endLine), skipping those still current, or
-  // fewer once `deadline` has passed; gives the first line left unstyled.
-  long StyleLines(long firstLine, long endLine, Clock::time_point deadline);
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  // Styles lines [firstLine, endLine), skipping those still current and
+  // scanning those before styleFrom for their ranges only, or fewer once
+  // `deadline` has passed; gives the first line left unstyled.
+  long StyleLines(long firstLine, long endLine, long styleFrom, Clock::time_point deadline);
+  long StyleUnstyled(long firstLine, long endLine, Clock::time_point deadline);
   void StyleIdleSlice();
+  void BeginPass();
+  int ScanInto(long line, long start, long next, int range, bool styled);
+  void SendStyles();
   // Writes the styles of one line of `total` bytes with its break, scanned
-  // from `range`, to `styles`; returns its end range.
+  // from `range`, to `styles` unless null; returns its end range.
   int ScanLine(long line, const char* text, long total, int range, char* styles);
 
   THTMLHighlighter& highlighter_;
@@ -81,6 +87,15 @@ class EditorLexer : public QsciLexerCustom {
 
   LineRanges ranges_;
   QTimer idle_;
+
+  // The pass under way: the text window it reads in place and the styles it
+  // has not handed to the editor yet, for the bytes from batchStart_.
+  long length_ = 0;
+  const char* window_ = nullptr;
+  long windowStart_ = 0;
+  long windowEnd_ = 0;
+  long batchStart_ = 0;
+  size_t batched_ = 0;
 
   // The change reported before it happened, taken into account once done.
   struct Change {

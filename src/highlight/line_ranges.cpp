@@ -8,6 +8,21 @@ void LineRanges::Set(long line, int startRange, int endRange) {
   entries_[static_cast<size_t>(line)] = static_cast<uint16_t>(kScanned | (startRange & 0xF) | (endRange & 0xF) << 4);
 }
 
+void LineRanges::SetUnstyled(long line, int startRange, int endRange) {
+  Set(line, startRange, endRange);
+  entries_[static_cast<size_t>(line)] |= kUnstyled;
+  unstyledFrom_ = std::min(unstyledFrom_, line);
+}
+
+long LineRanges::NextUnstyled(long line, long end) {
+  const long from = line;
+  end = std::min(end, Count());
+  for (line = std::max(line, unstyledFrom_); line < end; ++line)
+    if (entries_[static_cast<size_t>(line)] & kUnstyled) break;
+  if (from <= unstyledFrom_) unstyledFrom_ = line;
+  return std::min(line, end);
+}
+
 long LineRanges::SkipCurrent(long line, long end, int& range) const {
   end = std::min(end, Count());
   for (; line < end; ++line) {
@@ -25,6 +40,7 @@ void LineRanges::Replace(long first, long last, long linesAfter) {
     Reset(linesAfter);
     return;
   }
+  unstyledFrom_ = std::min(unstyledFrom_, first);
   const auto at = entries_.begin() + first;
   const long replaced = last - first + 1;
   if (inserted < replaced) entries_.erase(at + inserted, at + replaced);
