@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -138,18 +139,30 @@ constexpr std::string_view kMarkerLine = "<!-- the end: Last-Line-Marker -->";
 
 long EndStyled(const QsciScintillaBase* sci) { return Send(sci, Sci::SCI_GETENDSTYLED); }
 
+int64_t ThreadCpuNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
 // Passes of the event loop until the background styling has reached the end
-// of the text; each pass that styled something is timed into *slices: how
-// long a key that came meanwhile would have waited at most.
-void WaitForIdleStyling(const QsciScintillaBase* sci, std::vector<double>* slices) {
+// of the text; each pass that styled something is timed into *slices, and
+// the processor time it took into *sliceCpu: how long a key that came
+// meanwhile would have waited at most, on a busy and on an idle machine.
+void WaitForIdleStyling(const QsciScintillaBase* sci, std::vector<double>* slices, std::vector<double>* sliceCpu) {
   const long length = Send(sci, Sci::SCI_GETLENGTH);
   const int64_t deadline = NowNs() + int64_t{120} * 1000000000;
   while (EndStyled(sci) < length) {
     const long before = EndStyled(sci);
     const int64_t t0 = NowNs();
+    const int64_t c0 = ThreadCpuNs();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const int64_t c1 = ThreadCpuNs();
     const int64_t t1 = NowNs();
-    if (EndStyled(sci) != before) slices->push_back(Ms(t1 - t0));
+    if (EndStyled(sci) != before) {
+      slices->push_back(Ms(t1 - t0));
+      sliceCpu->push_back(Ms(c1 - c0));
+    }
     Require(NowNs() < deadline, "the background styling did not finish within 2 minutes");
   }
 }
@@ -161,14 +174,15 @@ enum class Styling { Before, Finished, NoHighlighter };
 // finish when asked (its slices timed into *slices), then jumps to the last
 // line: Ctrl+End, or a find of its marker from the top. The time is from the
 // jump until painted.
-double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styling, std::vector<double>* slices) {
+double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styling, std::vector<double>* slices,
+                 std::vector<double>* sliceCpu) {
   std::unique_ptr<kw::TForm1> form = Window(styling != Styling::NoHighlighter);
   PaintCounter counter(form->Editor->viewport());
   form->Guarded([&] { form->OpenDocument(path); });
   WaitForPaint(counter);
   Require(!kwbench::WindowReportedError(), "the window reported an error");
   Require(Send(form->Editor, Sci::SCI_GETLENGTH) == static_cast<long>(size), "window load length");
-  if (styling == Styling::Finished) WaitForIdleStyling(form->Editor, slices);
+  if (styling == Styling::Finished) WaitForIdleStyling(form->Editor, slices, sliceCpu);
   else if (styling == Styling::Before)
     Require(EndStyled(form->Editor) < static_cast<long>(size / 100), "styled past the first screen already");
   kw::TEditSearch engine;
@@ -185,9 +199,9 @@ double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styli
 
 // Keys typed in the middle while the background styling runs: before each,
 // the loop waits until a slice has styled something; the key is posted as a
-// window system delivers one, and timed until painted. Stops early when the
-// styling is done.
-std::vector<double> TypingWhileIdleStyling(const std::string& path, int keys) {
+// window system delivers one, and timed until painted, in processor time too
+// (*cpu). Stops early when the styling is done.
+std::vector<double> TypingWhileIdleStyling(const std::string& path, int keys, std::vector<double>* cpu) {
   std::unique_ptr<kw::TForm1> form = Window(true);
   QsciScintillaBase* sci = form->Editor;
   PaintCounter counter(sci->viewport());
@@ -205,12 +219,15 @@ std::vector<double> TypingWhileIdleStyling(const std::string& path, int keys) {
     }
     if (EndStyled(sci) >= length) break;
     const int64_t t0 = NowNs();
+    const int64_t c0 = ThreadCpuNs();
     QCoreApplication::postEvent(sci, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
     QCoreApplication::postEvent(sci, new QKeyEvent(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, "x"));
     WaitForPaint(counter);
+    const int64_t c1 = ThreadCpuNs();
     const int64_t t1 = NowNs();
     Require(Send(sci, Sci::SCI_GETLENGTH) == length + 1, "the key did not insert a character");
     samples.push_back(Ms(t1 - t0));
+    cpu->push_back(Ms(c1 - c0));
   }
   form.reset();
   Drain();
@@ -322,20 +339,21 @@ int RunBenchmark(int argc, char** argv) {
   const uint64_t markedBytes = openDoc.bytes + kMarkerLine.size();
   const std::string openText = kw::ReadWholeFile(openPath);
   std::vector<double> slices;
+  std::vector<double> sliceCpu;
   std::vector<Case> jumping = {
       {"Ctrl+End before the background styling",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Before, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Before, nullptr, nullptr); }, {}},
       {"find of the last line before it",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Before, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Before, nullptr, nullptr); }, {}},
       {"Ctrl+End once it has finished",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Finished, &slices); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Finished, &slices, &sliceCpu); }, {}},
       {"find of the last line once it has finished",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Finished, &slices); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Finished, &slices, &sliceCpu); }, {}},
       {"THTMLHighlighter alone over the same text", [&] { return LexAlone(openText, &tokens); }, {}},
       {"Ctrl+End without the highlighter",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::NoHighlighter, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::NoHighlighter, nullptr, nullptr); }, {}},
       {"find of the last line without the highlighter",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, nullptr, nullptr); }, {}},
   };
   RunRounds(jumping, options.rounds);
   std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds\n",
@@ -346,9 +364,12 @@ int RunBenchmark(int argc, char** argv) {
               FormatNumber(Median(jumping[0]) / lexer, 2).c_str(), FormatNumber(Median(jumping[1]) / lexer, 2).c_str());
   std::printf("  %-62s %s, %zu slices\n", "a pass of the event loop that styled in the background",
               FormatMs(Summarize(slices)).c_str(), slices.size());
-  const std::vector<double> typedIdle = TypingWhileIdleStyling(openPath, options.keys);
+  std::printf("  %-62s %s\n", "    its processor time", FormatMs(Summarize(sliceCpu)).c_str());
+  std::vector<double> typedIdleCpu;
+  const std::vector<double> typedIdle = TypingWhileIdleStyling(openPath, options.keys, &typedIdleCpu);
   std::printf("  %-62s %s, %zu keys\n", "one key in the middle while it runs, until painted",
               FormatMs(Summarize(typedIdle)).c_str(), typedIdle.size());
+  std::printf("  %-62s %s\n", "    its processor time", FormatMs(Summarize(typedIdleCpu)).c_str());
   return 0;
 }
 
