@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <algorithm>
+#include <cstring>
 
 namespace kw {
 
@@ -203,8 +204,8 @@ void EditorLexer::StyleIdleSlice() {
 
 void EditorLexer::BeginPass() {
   batched_ = 0;
-  windowStart_ = 0;
-  windowEnd_ = 0;
+  windowStart_ = -1;
+  windowEnd_ = -1;
   length_ = Send(Sci::SCI_GETLENGTH);
 }
 
@@ -217,16 +218,42 @@ void EditorLexer::SendStyles() {
   batched_ = 0;
 }
 
-// Scans the line at [start, next) from `range`, its styles added to the
-// batch unless `styled` is false; gives its end range.
-int EditorLexer::ScanInto(long line, long start, long next, int range, bool styled) {
-  // The text is read in place through a window of several lines.
-  if (next > windowEnd_ || start < windowStart_) {
-    windowStart_ = start;
-    windowEnd_ = std::max(next, std::min(start + static_cast<long>(kBatchBytes), length_));
-    window_ = reinterpret_cast<const char*>(
-        Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(windowStart_), windowEnd_ - windowStart_));
+// The start of the line after the one at `start`, found in the window of the
+// text read in place, which then holds that whole line: one call into the
+// editor per window instead of two per line. Breaks are CR, LF and CR LF.
+long EditorLexer::NextLineStart(long line, long start) {
+  if (start >= length_) return length_;
+  for (bool moved = false;; moved = true) {
+    if (start < windowStart_ || start > windowEnd_ || (moved && windowStart_ != start)) {
+      windowStart_ = start;
+      windowEnd_ = std::min(start + static_cast<long>(kBatchBytes), length_);
+      window_ = reinterpret_cast<const char*>(
+          Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(windowStart_), windowEnd_ - windowStart_));
+    }
+    const char* from = window_ + (start - windowStart_);
+    const char* end = window_ + (windowEnd_ - windowStart_);
+    const char* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(end - from)));
+    const char* limit = lf ? lf : end;
+    const char* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(limit - from)));
+    const bool lastWindow = windowEnd_ == length_;
+    if (cr && (cr + 1 < end || lastWindow))
+      return windowStart_ + (cr - window_) + (cr + 1 < end && cr[1] == '\n' ? 2 : 1);
+    if (lf) return windowStart_ + (lf - window_) + 1;
+    if (lastWindow) return length_;
+    if (moved) break;
   }
+  // A line longer than a window.
+  const long next = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1));
+  windowStart_ = start;
+  windowEnd_ = next;
+  window_ = reinterpret_cast<const char*>(
+      Send(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(windowStart_), windowEnd_ - windowStart_));
+  return next;
+}
+
+// Scans the line at [start, next), which the window holds, from `range`, its
+// styles added to the batch unless `styled` is false; gives its end range.
+int EditorLexer::ScanInto(long line, long start, long next, int range, bool styled) {
   const char* text = window_ + (start - windowStart_);
   if (!styled) return ScanLine(line, text, next - start, range, nullptr);
   if (batched_ > 0 && batchStart_ + static_cast<long>(batched_) != start) SendStyles();
@@ -259,7 +286,7 @@ long EditorLexer::StyleLines(long firstLine, long endLine, long styleFrom, Clock
       continue;
     }
     if (lineStart < 0) lineStart = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    const long next = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1));
+    const long next = NextLineStart(line, lineStart);
     const int startRange = range;
     range = ScanInto(line, lineStart, next, range, line >= styleFrom);
     if (line >= styleFrom) ranges_.Set(line, startRange, range);
@@ -291,7 +318,7 @@ long EditorLexer::StyleUnstyled(long firstLine, long endLine, Clock::time_point 
   BeginPass();
   while (line < endLine) {
     const long start = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    const long next = Send(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1));
+    const long next = NextLineStart(line, start);
     const int startRange = ranges_.StartRange(line);
     ranges_.Set(line, startRange, ScanInto(line, start, next, startRange, true));
     line = ranges_.NextUnstyled(line + 1, endLine);

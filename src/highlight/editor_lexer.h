@@ -70,6 +70,7 @@ class EditorLexer : public QsciLexerCustom {
   long StyleUnstyled(long firstLine, long endLine, Clock::time_point deadline);
   void StyleIdleSlice();
   void BeginPass();
+  long NextLineStart(long line, long start);
   int ScanInto(long line, long start, long next, int range, bool styled);
   void SendStyles();
   // Writes the styles of one line of `total` bytes with its break, scanned
