@@ -174,8 +174,8 @@ enum class Styling { Before, Finished, NoHighlighter };
 // finish when asked (its slices timed into *slices), then jumps to the last
 // line: Ctrl+End, or a find of its marker from the top. The time is from the
 // jump until painted.
-double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styling, std::vector<double>* slices,
-                 std::vector<double>* sliceCpu) {
+double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styling, std::vector<double>* cpu,
+                 std::vector<double>* slices = nullptr, std::vector<double>* sliceCpu = nullptr) {
   std::unique_ptr<kw::TForm1> form = Window(styling != Styling::NoHighlighter);
   PaintCounter counter(form->Editor->viewport());
   form->Guarded([&] { form->OpenDocument(path); });
@@ -187,10 +187,13 @@ double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styli
     Require(EndStyled(form->Editor) < static_cast<long>(size / 100), "styled past the first screen already");
   kw::TEditSearch engine;
   const int64_t t0 = NowNs();
+  const int64_t c0 = ThreadCpuNs();
   if (how == Jump::CtrlEnd) QTest::keyClick(form->Editor, Qt::Key_End, Qt::ControlModifier);
   else Require(kw::FindInEditor(*form->Editor, engine, "Last-Line-Marker", kw::soEntireScope) == 1, "not found");
   WaitForPaint(counter);
+  const int64_t c1 = ThreadCpuNs();
   const int64_t t1 = NowNs();
+  cpu->push_back(Ms(c1 - c0));
   Require(form->Editor->CaretPos().line == form->Editor->LineCount(), "not on the last line");
   form.reset();
   Drain();
@@ -340,28 +343,46 @@ int RunBenchmark(int argc, char** argv) {
   const std::string openText = kw::ReadWholeFile(openPath);
   std::vector<double> slices;
   std::vector<double> sliceCpu;
+  // Processor time of each case, robust against a busy machine.
+  std::vector<std::vector<double>> cpu(7);
   std::vector<Case> jumping = {
       {"Ctrl+End before the background styling",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Before, nullptr, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Before, &cpu[0]); }, {}},
       {"find of the last line before it",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Before, nullptr, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Before, &cpu[1]); }, {}},
       {"Ctrl+End once it has finished",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Finished, &slices, &sliceCpu); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Finished, &cpu[2], &slices, &sliceCpu); },
+       {}},
       {"find of the last line once it has finished",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Finished, &slices, &sliceCpu); }, {}},
-      {"THTMLHighlighter alone over the same text", [&] { return LexAlone(openText, &tokens); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Finished, &cpu[3], &slices, &sliceCpu); },
+       {}},
+      {"THTMLHighlighter alone over the same text",
+       [&] {
+         const int64_t c0 = ThreadCpuNs();
+         const double ms = LexAlone(openText, &tokens);
+         cpu[4].push_back(Ms(ThreadCpuNs() - c0));
+         return ms;
+       },
+       {}},
       {"Ctrl+End without the highlighter",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::NoHighlighter, nullptr, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::NoHighlighter, &cpu[5]); }, {}},
       {"find of the last line without the highlighter",
-       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, nullptr, nullptr); }, {}},
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, &cpu[6]); }, {}},
   };
   RunRounds(jumping, options.rounds);
+  for (std::vector<double>& warmUp : cpu) warmUp.erase(warmUp.begin());
   std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds\n",
               options.openMiB, options.rounds);
-  for (const Case& c : jumping) std::printf("  %-62s %s\n", c.label.c_str(), FormatMs(Summarize(c.samples)).c_str());
+  for (size_t i = 0; i < jumping.size(); ++i)
+    std::printf("  %-52s %s, processor %s\n", jumping[i].label.c_str(),
+                FormatMs(Summarize(jumping[i].samples)).c_str(), FormatMs(Summarize(cpu[i])).c_str());
   const double lexer = Median(jumping[4]);
-  std::printf("  before the background styling, against the lexer alone: Ctrl+End %sx, find %sx\n",
-              FormatNumber(Median(jumping[0]) / lexer, 2).c_str(), FormatNumber(Median(jumping[1]) / lexer, 2).c_str());
+  const double lexerCpu = Summarize(cpu[4]).median;
+  std::printf("  before the background styling, against the lexer alone: Ctrl+End %sx, find %sx;"
+              " in processor time %sx, %sx\n",
+              FormatNumber(Median(jumping[0]) / lexer, 2).c_str(), FormatNumber(Median(jumping[1]) / lexer, 2).c_str(),
+              FormatNumber(Summarize(cpu[0]).median / lexerCpu, 2).c_str(),
+              FormatNumber(Summarize(cpu[1]).median / lexerCpu, 2).c_str());
   std::printf("  %-62s %s, %zu slices\n", "a pass of the event loop that styled in the background",
               FormatMs(Summarize(slices)).c_str(), slices.size());
   std::printf("  %-62s %s\n", "    its processor time", FormatMs(Summarize(sliceCpu)).c_str());

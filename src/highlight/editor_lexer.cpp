@@ -175,10 +175,10 @@ void EditorLexer::styleText(int start, int end) {
 bool EditorLexer::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::Paint && editor() && watched == editor()->viewport() && !suspended_) {
     TakeChange();
-    const long top =
-        Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(Send(Sci::SCI_GETFIRSTVISIBLELINE)));
-    const long bottom = Send(Sci::SCI_DOCLINEFROMVISIBLE,
-                             static_cast<unsigned long>(Send(Sci::SCI_GETFIRSTVISIBLELINE) + Send(Sci::SCI_LINESONSCREEN)));
+    const long firstShown = Send(Sci::SCI_GETFIRSTVISIBLELINE);
+    const long top = Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(firstShown));
+    const long bottom =
+        Send(Sci::SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(firstShown + Send(Sci::SCI_LINESONSCREEN)));
     if (ranges_.Count() == Send(Sci::SCI_GETLINECOUNT)) StyleUnstyled(top, bottom + 1, Clock::time_point::max());
   }
   return false;
