@@ -1,12 +1,17 @@
 // Highlighting speed: the HTML lexer alone and through the editor against
-// QScintilla's own HTML lexer, and opening, typing in and jumping to the end
-// of a large document in the window with and without the highlighter.
+// QScintilla's own HTML lexer; opening, typing in and jumping to the end of a
+// large document in the window with and without the highlighter; and the
+// background styling: jumps before and after it, keys typed while it runs.
 // Usage and the meaning of each figure: bench/README.md.
 #include <Qsci/qscilexerhtml.h>
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
 #include <cstdio>
+#include <fstream>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +23,8 @@
 #include "controls/source_editor.h"
 #include "document/file_io.h"
 #include "highlight/html_highlighter.h"
+#include "search/edit_search.h"
+#include "search/editor_find.h"
 
 using kwbench::Drain;
 using kwbench::FormatMs;
@@ -126,6 +133,110 @@ std::vector<double> Typing(const std::string& path, bool highlighted, int keys) 
   return samples;
 }
 
+// ---- The background styling ------------------------------------------------
+
+constexpr std::string_view kMarkerLine = "<!-- the end: Last-Line-Marker -->";
+
+long EndStyled(const QsciScintillaBase* sci) { return Send(sci, Sci::SCI_GETENDSTYLED); }
+
+int64_t ThreadCpuNs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return int64_t{ts.tv_sec} * 1000000000 + ts.tv_nsec;
+}
+
+// Passes of the event loop until the background styling has reached the end
+// of the text; each pass that styled something is timed into *slices, and
+// the processor time it took into *sliceCpu: how long a key that came
+// meanwhile would have waited at most, on a busy and on an idle machine.
+void WaitForIdleStyling(const QsciScintillaBase* sci, std::vector<double>* slices, std::vector<double>* sliceCpu) {
+  const long length = Send(sci, Sci::SCI_GETLENGTH);
+  const int64_t deadline = NowNs() + int64_t{120} * 1000000000;
+  while (EndStyled(sci) < length) {
+    const long before = EndStyled(sci);
+    const int64_t t0 = NowNs();
+    const int64_t c0 = ThreadCpuNs();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const int64_t c1 = ThreadCpuNs();
+    const int64_t t1 = NowNs();
+    if (EndStyled(sci) != before) {
+      slices->push_back(Ms(t1 - t0));
+      sliceCpu->push_back(Ms(c1 - c0));
+    }
+    Require(NowNs() < deadline, "the background styling did not finish within 2 minutes");
+  }
+}
+
+enum class Jump { CtrlEnd, Find };
+enum class Styling { Before, Finished, NoHighlighter };
+
+// Opens the document in the window, waits for the background styling to
+// finish when asked (its slices timed into *slices), then jumps to the last
+// line: Ctrl+End, or a find of its marker from the top. The time is from the
+// jump until painted.
+double JumpToEnd(const std::string& path, uint64_t size, Jump how, Styling styling, std::vector<double>* cpu,
+                 std::vector<double>* slices = nullptr, std::vector<double>* sliceCpu = nullptr) {
+  std::unique_ptr<kw::TForm1> form = Window(styling != Styling::NoHighlighter);
+  PaintCounter counter(form->Editor->viewport());
+  form->Guarded([&] { form->OpenDocument(path); });
+  WaitForPaint(counter);
+  Require(!kwbench::WindowReportedError(), "the window reported an error");
+  Require(Send(form->Editor, Sci::SCI_GETLENGTH) == static_cast<long>(size), "window load length");
+  if (styling == Styling::Finished) WaitForIdleStyling(form->Editor, slices, sliceCpu);
+  else if (styling == Styling::Before)
+    Require(EndStyled(form->Editor) < static_cast<long>(size / 100), "styled past the first screen already");
+  kw::TEditSearch engine;
+  const int64_t t0 = NowNs();
+  const int64_t c0 = ThreadCpuNs();
+  if (how == Jump::CtrlEnd) QTest::keyClick(form->Editor, Qt::Key_End, Qt::ControlModifier);
+  else Require(kw::FindInEditor(*form->Editor, engine, "Last-Line-Marker", kw::soEntireScope) == 1, "not found");
+  WaitForPaint(counter);
+  const int64_t c1 = ThreadCpuNs();
+  const int64_t t1 = NowNs();
+  cpu->push_back(Ms(c1 - c0));
+  Require(form->Editor->CaretPos().line == form->Editor->LineCount(), "not on the last line");
+  form.reset();
+  Drain();
+  return Ms(t1 - t0);
+}
+
+// Keys typed in the middle while the background styling runs: before each,
+// the loop waits until a slice has styled something; the key is posted as a
+// window system delivers one, and timed until painted, in processor time too
+// (*cpu). Stops early when the styling is done.
+std::vector<double> TypingWhileIdleStyling(const std::string& path, int keys, std::vector<double>* cpu) {
+  std::unique_ptr<kw::TForm1> form = Window(true);
+  QsciScintillaBase* sci = form->Editor;
+  PaintCounter counter(sci->viewport());
+  form->Guarded([&] { form->OpenDocument(path); });
+  WaitForPaint(counter);
+  kwbench::PlaceCaretInMiddle(sci, form.get());
+  std::vector<double> samples;
+  const int64_t deadline = NowNs() + int64_t{120} * 1000000000;
+  for (int i = 0; i < keys; ++i) {
+    const long length = Send(sci, Sci::SCI_GETLENGTH);
+    const long before = EndStyled(sci);
+    while (EndStyled(sci) == before && before < length) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      Require(NowNs() < deadline, "the background styling did not go on");
+    }
+    if (EndStyled(sci) >= length) break;
+    const int64_t t0 = NowNs();
+    const int64_t c0 = ThreadCpuNs();
+    QCoreApplication::postEvent(sci, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x"));
+    QCoreApplication::postEvent(sci, new QKeyEvent(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, "x"));
+    WaitForPaint(counter);
+    const int64_t c1 = ThreadCpuNs();
+    const int64_t t1 = NowNs();
+    Require(Send(sci, Sci::SCI_GETLENGTH) == length + 1, "the key did not insert a character");
+    samples.push_back(Ms(t1 - t0));
+    cpu->push_back(Ms(c1 - c0));
+  }
+  form.reset();
+  Drain();
+  return samples;
+}
+
 struct Options {
   int rounds = 7;
   int lexMiB = 10;
@@ -223,6 +334,63 @@ int RunBenchmark(int argc, char** argv) {
               FormatMs(Summarize(typedWith)).c_str(), typedWith.size());
   std::printf("  %-62s %s, %zu keys\n", "    the same without it", FormatMs(Summarize(typedWithout)).c_str(),
               typedWithout.size());
+  std::printf("\n");
+  std::fflush(stdout);
+
+  // The same document with a marker on its last line, for the find.
+  std::ofstream(openPath, std::ios::binary | std::ios::app) << kMarkerLine;
+  const uint64_t markedBytes = openDoc.bytes + kMarkerLine.size();
+  const std::string openText = kw::ReadWholeFile(openPath);
+  std::vector<double> slices;
+  std::vector<double> sliceCpu;
+  // Processor time of each case, robust against a busy machine.
+  std::vector<std::vector<double>> cpu(7);
+  std::vector<Case> jumping = {
+      {"Ctrl+End before the background styling",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Before, &cpu[0]); }, {}},
+      {"find of the last line before it",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Before, &cpu[1]); }, {}},
+      {"Ctrl+End once it has finished",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::Finished, &cpu[2], &slices, &sliceCpu); },
+       {}},
+      {"find of the last line once it has finished",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::Finished, &cpu[3], &slices, &sliceCpu); },
+       {}},
+      {"THTMLHighlighter alone over the same text",
+       [&] {
+         const int64_t c0 = ThreadCpuNs();
+         const double ms = LexAlone(openText, &tokens);
+         cpu[4].push_back(Ms(ThreadCpuNs() - c0));
+         return ms;
+       },
+       {}},
+      {"Ctrl+End without the highlighter",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::CtrlEnd, Styling::NoHighlighter, &cpu[5]); }, {}},
+      {"find of the last line without the highlighter",
+       [&] { return JumpToEnd(openPath, markedBytes, Jump::Find, Styling::NoHighlighter, &cpu[6]); }, {}},
+  };
+  RunRounds(jumping, options.rounds);
+  for (std::vector<double>& warmUp : cpu) warmUp.erase(warmUp.begin());
+  std::printf("(d) jump to the end of the %d MiB document in the window, until painted: medians of %d rounds\n",
+              options.openMiB, options.rounds);
+  for (size_t i = 0; i < jumping.size(); ++i)
+    std::printf("  %-52s %s, processor %s\n", jumping[i].label.c_str(),
+                FormatMs(Summarize(jumping[i].samples)).c_str(), FormatMs(Summarize(cpu[i])).c_str());
+  const double lexer = Median(jumping[4]);
+  const double lexerCpu = Summarize(cpu[4]).median;
+  std::printf("  before the background styling, against the lexer alone: Ctrl+End %sx, find %sx;"
+              " in processor time %sx, %sx\n",
+              FormatNumber(Median(jumping[0]) / lexer, 2).c_str(), FormatNumber(Median(jumping[1]) / lexer, 2).c_str(),
+              FormatNumber(Summarize(cpu[0]).median / lexerCpu, 2).c_str(),
+              FormatNumber(Summarize(cpu[1]).median / lexerCpu, 2).c_str());
+  std::printf("  %-62s %s, %zu slices\n", "a pass of the event loop that styled in the background",
+              FormatMs(Summarize(slices)).c_str(), slices.size());
+  std::printf("  %-62s %s\n", "    its processor time", FormatMs(Summarize(sliceCpu)).c_str());
+  std::vector<double> typedIdleCpu;
+  const std::vector<double> typedIdle = TypingWhileIdleStyling(openPath, options.keys, &typedIdleCpu);
+  std::printf("  %-62s %s, %zu keys\n", "one key in the middle while it runs, until painted",
+              FormatMs(Summarize(typedIdle)).c_str(), typedIdle.size());
+  std::printf("  %-62s %s\n", "    its processor time", FormatMs(Summarize(typedIdleCpu)).c_str());
   return 0;
 }
 

@@ -1,16 +1,19 @@
 // Paints the source editor with the HTML highlighter: one style per token
-// kind, lines lexed as the editor shows them, each line's ranges kept in its
-// line state.
+// kind, lines lexed as the editor shows them and the rest while the user is
+// idle, each line's ranges kept beside the text.
 #pragma once
 
 #include <Qsci/qscilexercustom.h>
 
 #include <QColor>
 #include <QFont>
+#include <QTimer>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "highlight/html_highlighter.h"
+#include "highlight/line_ranges.h"
 
 namespace kw {
 
@@ -52,15 +55,27 @@ class EditorLexer : public QsciLexerCustom {
   long LinesScanned() const { return linesScanned_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
   long Send(unsigned int msg, unsigned long wParam = 0, long lParam = 0) const;
   void TakeWordChars();
   const THighlighterAttributes* AttributeOfStyle(int style) const;
   void BeforeChange(long position, int type, long length);
   void TakeChange();
   void ForgetLines();
-  // Writes the styles of one line, scanned from `range`, to `styles`;
-  // returns its end range.
-  int ScanLine(long line, long start, long next, int range, char* styles);
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  // Styles lines [firstLine, endLine), skipping those still current and
+  // scanning those before styleFrom for their ranges only, or fewer once
+  // `deadline` has passed; gives the first line left unstyled.
+  long StyleLines(long firstLine, long endLine, long styleFrom, Clock::time_point deadline);
+  long StyleUnstyled(long firstLine, long endLine, Clock::time_point deadline);
+  void StyleIdleSlice();
+  void BeginPass();
+  long NextLineStart(long line, long start);
+  int ScanInto(long line, long start, long next, int range, bool styled);
+  void SendStyles();
+  // Writes the styles of one line of `total` bytes with its break, scanned
+  // from `range`, to `styles` unless null; returns its end range.
+  int ScanLine(long line, const char* text, long total, int range, char* styles);
 
   THTMLHighlighter& highlighter_;
   QFont font_;
@@ -71,9 +86,17 @@ class EditorLexer : public QsciLexerCustom {
   bool suspended_ = false;
   long linesScanned_ = 0;
 
-  // A line's state is current when it carries this number: lines scanned
-  // before a change too large to follow carry an older one.
-  int generation_ = 1;
+  LineRanges ranges_;
+  QTimer idle_;
+
+  // The pass under way: the text window it reads in place and the styles it
+  // has not handed to the editor yet, for the bytes from batchStart_.
+  long length_ = 0;
+  const char* window_ = nullptr;
+  long windowStart_ = 0;
+  long windowEnd_ = 0;
+  long batchStart_ = 0;
+  size_t batched_ = 0;
 
   // The change reported before it happened, taken into account once done.
   struct Change {
@@ -81,19 +104,9 @@ class EditorLexer : public QsciLexerCustom {
     long insertLength = 0;  // 0 for a deletion
     long line = 0;
     long lastLine = 0;  // of the deleted bytes
-    long linesBefore = 0;
   };
   bool changePending_ = false;
   Change change_;
-
-  // Lines changed since they were last scanned, as sorted runs apart from
-  // each other; few, since styling follows edits closely.
-  struct Run {
-    long first;
-    long last;
-  };
-  std::vector<Run> changed_;
-  void MarkScanned(long from, long to);
 };
 
 }  // namespace kw

@@ -87,6 +87,11 @@ void Settle() {
 
 EditorLexer* LexerOf(SourceEditor& editor) { return qobject_cast<EditorLexer*>(editor.lexer()); }
 
+// Pieces of markup that open and close ranges across lines.
+const std::vector<std::string> pieces = {
+    "<!--", "-->", "--", ">", "<", "'", "\"", "=", "<p ", "a=", "&amp;", "&#169;", "text ", " ",
+    "\n", "\r\n", "\r", "\n\n", "<!-- c\n d -->\n", "<a b='x\ny'>\n", "\t", "</p>"};
+
 }  // namespace
 
 class HighlightEditorTest : public QObject {
@@ -330,6 +335,40 @@ class HighlightEditorTest : public QObject {
     QCOMPARE(StylesOf(editor), ExpectedStyles(std::string(editor.Text())));
   }
 
+  // What the first screen leaves is styled in the background, also after a
+  // jump ahead and keys typed meanwhile, to the same styles as lexing the
+  // whole text afresh; what is shown is styled right at once.
+  void idleStylingStylesTheRestAsAFreshLex() {
+    std::mt19937 random(3);
+    std::string text;
+    while (text.size() < 800000) text += pieces[random() % pieces.size()];
+    THTMLHighlighter highlighter;
+    SourceEditor editor;
+    editor.SetHighlighter(&highlighter);
+    ShowWith(editor, text);
+    const long firstScreen = Send(editor, Sci::SCI_GETENDSTYLED);
+    auto endStyled = [&] { return Send(editor, Sci::SCI_GETENDSTYLED); };
+    const QDeadlineTimer deadline(30000);
+    while (endStyled() == firstScreen && !deadline.hasExpired())
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QVERIFY(endStyled() > firstScreen);
+    // Ahead past what is styled, back above it, and typed there.
+    for (int line : {editor.LineCount() * 3 / 4, editor.LineCount() / 2, editor.LineCount() / 4}) {
+      editor.SetTopLine(line);
+      Settle();
+      const long top = editor.LineStart(editor.TopLine() - 1);
+      const long bottom = editor.LineStart(editor.TopLine() - 1 + int(Send(editor, Sci::SCI_LINESONSCREEN)));
+      QCOMPARE(StylesOf(editor, top, bottom), ExpectedStyles(std::string(editor.Text())).substr(top, bottom - top));
+      if (line == editor.LineCount() / 4) {
+        editor.SetCaretPos({line + 1, 1});
+        QTest::keyClicks(&editor, "<!--");
+        QTest::keyClick(&editor, Qt::Key_Return);
+      }
+    }
+    const std::string expected = ExpectedStyles(std::string(editor.Text()));
+    QTRY_COMPARE_WITH_TIMEOUT(StylesOf(editor), expected, 60000);
+  }
+
   // Edits, undo and redo at random places, with styling asked for up to
   // random places in between: every line before the first unstyled byte must
   // be styled as lexing the whole text afresh styles it. (The rest of that
@@ -340,9 +379,6 @@ class HighlightEditorTest : public QObject {
   }
   void randomEditsStyleAsAFreshLex() {
     QFETCH(unsigned, seed);
-    static const std::vector<std::string> pieces = {
-        "<!--", "-->", "--", ">", "<", "'", "\"", "=", "<p ", "a=", "&amp;", "&#169;", "text ", " ",
-        "\n", "\r\n", "\r", "\n\n", "<!-- c\n d -->\n", "<a b='x\ny'>\n", "\t", "</p>"};
     std::mt19937 random(seed);
     auto pick = [&](long n) { return static_cast<long>(random() % static_cast<unsigned long>(n)); };
     std::string manyLines;
