@@ -62,6 +62,10 @@ TEST(AboutInfoTest, MemoryMatchesProcMeminfo) {
   const SystemFacts facts = ReadSystemFacts();
   EXPECT_EQ(facts.PhysicalMemory >> 10, kilobytes);
   EXPECT_FALSE(facts.Os.Name.empty());
+  // So is the kernel's release.
+  std::string release;
+  std::getline(std::ifstream("/proc/sys/kernel/osrelease"), release);
+  EXPECT_EQ(OsLine(facts.Os), OsLine(OsVersionFrom(facts.Os.Name, release)));
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ class MainWindowTest : public QObject {
     for (QToolButton* off : {form_->btRun, form_->btSave, form_->btSaveas, form_->btWebBrowser}) QVERIFY(!off->isEnabled());
     QVERIFY(form_->btOpen->isEnabled() && form_->btExit->isEnabled());
     QVERIFY(!form_->Recentfiles1->isEnabled());
-    QVERIFY(form_->ToolbarPanel->isVisible());
+    QVERIFY(form_->ToolbarPanel->isVisible() && form_->Toolbar1->isChecked());
     QCOMPARE(QString::fromStdString(mru_.iniFile), QString::fromStdString(programDir_->File("kwmru.ini")));
   }
 
