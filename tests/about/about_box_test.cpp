@@ -50,12 +50,11 @@ class AboutBoxTest : public QObject {
  private slots:
   void init() { d_ = std::make_unique<ScriptedDialogs>(); }
 
-  void textsAndLayout() {
+  // The texts are the About command's test below.
+  void layout() {
     TAboutInfoDialog about(*d_);
     FillLikeTheWindow(about);
     Execute(about, [](TAboutBox& box) {
-      QCOMPARE(Texts(box), (QStringList{"About Kempwell 2", "Kempwell", "Beta version 2.0.7", "Copyright (C) 2026 Kempwell",
-                                        "https://kempwell.example/", "support@kempwell.example"}));
       for (QLabel* name : {box.ProductName1, box.ProductName3}) QCOMPARE(name->text(), box.ProductName2->text());
       // The designed 342 x 250, wider only where this desktop's font needs it.
       QVERIFY(box.width() >= 342 && box.height() == 250);

@@ -7,54 +7,40 @@
 #include "document/string_list.h"
 #include "document/unsaved_prompts.h"
 
+namespace kw {
 namespace {
 
-using kw::UnsavedPrompt;
-
-struct PromptCase {
-  const char* name;
-  UnsavedPrompt prompt;
-  bool modified;
-  bool nothingToLose;
-  const char* question;  // nullptr: nothing is asked
-};
-
-class UnsavedPromptTest : public testing::TestWithParam<PromptCase> {};
-
-TEST_P(UnsavedPromptTest, AsksTheRightQuestion) {
-  const PromptCase& c = GetParam();
-  EXPECT_STREQ(kw::UnsavedChangesQuestion(c.prompt, c.modified, c.nothingToLose), c.question);
+TEST(UnsavedPrompt, QuestionAndWhatYesDoes) {
+  constexpr char kSaveIt[] = "The file has been modified, do you want to save it?";
+  constexpr char kSave[] = "The file has been modified, do you want to save?";
+  const struct {
+    const char* name;
+    UnsavedPrompt prompt;
+    bool modified, nothingToLose;
+    const char* question;  // nullptr: nothing is asked
+    UnsavedAnswer yes;
+  } rows[] = {
+      {"open", UnsavedPrompt::Open, true, false, kSaveIt, UnsavedAnswer::SaveAs},
+      {"open unmodified", UnsavedPrompt::Open, false, false, nullptr, UnsavedAnswer::SaveAs},
+      {"close", UnsavedPrompt::Close, true, false,
+       "The file has been modified, do you want to save before closing?", UnsavedAnswer::SaveAs},
+      {"drop of an emptied document", UnsavedPrompt::Drop, true, false, kSave, UnsavedAnswer::SaveInPlace},
+      {"recent file", UnsavedPrompt::RecentFile, true, false, kSave, UnsavedAnswer::SaveInPlace},
+      {"window close, nothing to lose", UnsavedPrompt::WindowClose, true, true, nullptr, UnsavedAnswer::SaveInPlace},
+  };
+  for (const auto& r : rows) {
+    EXPECT_STREQ(UnsavedChangesQuestion(r.prompt, r.modified, r.nothingToLose), r.question) << r.name;
+    EXPECT_EQ(YesAnswer(r.prompt), r.yes) << r.name;
+  }
 }
 
-constexpr char kSaveIt[] = "The file has been modified, do you want to save it?";
-constexpr char kSave[] = "The file has been modified, do you want to save?";
-constexpr char kBeforeClosing[] = "The file has been modified, do you want to save before closing?";
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, UnsavedPromptTest,
-    testing::Values(PromptCase{"OpenModified", UnsavedPrompt::Open, true, false, kSaveIt},
-                    PromptCase{"OpenUnmodified", UnsavedPrompt::Open, false, false, nullptr},
-                    PromptCase{"Close", UnsavedPrompt::Close, true, false, kBeforeClosing},
-                    PromptCase{"DropOfAnEmptiedDocument", UnsavedPrompt::Drop, true, false, kSave},
-                    PromptCase{"RecentFile", UnsavedPrompt::RecentFile, true, false, kSave},
-                    PromptCase{"WindowCloseWithNothingToLose", UnsavedPrompt::WindowClose, true, true, nullptr}),
-    [](const testing::TestParamInfo<PromptCase>& info) { return info.param.name; });
-
-TEST(UnsavedPromptTest, OnlyOpenAndCloseUseTheSaveDialog) {
-  EXPECT_EQ(kw::YesAnswer(UnsavedPrompt::Open), kw::UnsavedAnswer::SaveAs);
-  EXPECT_EQ(kw::YesAnswer(UnsavedPrompt::Close), kw::UnsavedAnswer::SaveAs);
-  for (UnsavedPrompt p : {UnsavedPrompt::Drop, UnsavedPrompt::RecentFile, UnsavedPrompt::WindowClose})
-    EXPECT_EQ(kw::YesAnswer(p), kw::UnsavedAnswer::SaveInPlace);
-}
-
-TEST(StringListTest, SplitsAtEveryBreakWithoutAnEmptyLastLine) {
+TEST(StringList, SplitsAtEveryBreakWithoutAnEmptyLastLine) {
   using Lines = std::vector<std::string>;
-  EXPECT_EQ(kw::SplitStringList(""), Lines{});
-  EXPECT_EQ(kw::SplitStringList("a"), Lines{"a"});
-  EXPECT_EQ(kw::SplitStringList("a\r\nb\rc\nd\n"), (Lines{"a", "b", "c", "d"}));
-  EXPECT_EQ(kw::SplitStringList("\n\n"), (Lines{"", ""}));
-  EXPECT_EQ(kw::SplitStringList("a\n\rb"), (Lines{"a", "", "b"}));
-  EXPECT_EQ(kw::SplitStringList("a\r"), Lines{"a"});
+  const std::pair<const char*, Lines> rows[] = {
+      {"", {}}, {"a\r\nb\rc\nd\n", {"a", "b", "c", "d"}}, {"\n\n", {"", ""}}, {"a\n\rb", {"a", "", "b"}}, {"a\r", {"a"}},
+  };
+  for (const auto& [text, lines] : rows) EXPECT_EQ(SplitStringList(text), lines) << testing::PrintToString(text);
 }
 
 }  // namespace
+}  // namespace kw

@@ -14,6 +14,7 @@ namespace {
 using test::TempFolder;
 using test::ThrownText;
 
+// Which targets a save refuses is the safe-write test's; here, how it is told.
 TEST(FileIo, ErrorsNameTheFullPathAndTheReason) {
   const TempFolder tmp;
   const std::string dir = tmp.Path(), fifo = tmp.File("fifo");
@@ -28,8 +29,6 @@ TEST(FileIo, ErrorsNameTheFullPathAndTheReason) {
   EXPECT_EQ(openError(dir), "Cannot open file \"" + dir + "\". Is a directory");
   // Nobody writes to the FIFO: a blocking open would hang here.
   EXPECT_EQ(openError(fifo), "Cannot open file \"" + fifo + "\". Not a regular file");
-  EXPECT_EQ(saveError(""), "Cannot create file \"\". No such file or directory");
-  EXPECT_EQ(saveError(dir), "Cannot create file \"" + dir + "\". Is a directory");
   EXPECT_EQ(saveError(dir + "/no/a.htm"),
             "Cannot create file \"" + dir + "/no/a.htm\". No such file or directory");
 }
@@ -47,8 +46,7 @@ TEST(FileIo, LoadAndSaveKeepBytesAndBreakStyle) {
   const TempFolder tmp;
   const std::string zeroAndHigh("\0\x80\n\xFF\0", 5);
   const std::pair<std::string, std::string> cases[] = {
-      {"a\rb\r", "a\rb\r"}, {"a\nb\n", "a\nb\n"}, {"a\r\nb\r\n", "a\r\nb\r\n"}, {"", ""},
-      {"a\nb", "a\nb"}, {zeroAndHigh, zeroAndHigh}, {"a\rb\nc\r\nd\n\re", "a\r\nb\r\nc\r\nd\r\n\r\ne"},
+      {"a\rb\r", "a\rb\r"}, {"", ""}, {zeroAndHigh, zeroAndHigh}, {"a\rb\nc", "a\r\nb\r\nc"},
   };
   for (const auto& [bytes, saved] : cases) {
     const std::string path = tmp.Write("page.htm", bytes);

@@ -13,6 +13,8 @@ namespace {
 
 constexpr TextEncoding U = TextEncoding::Utf8, L = TextEncoding::Latin1;
 
+// Byte validity alone is the random cross-check's; these are the marks and
+// declarations that override it.
 TEST(DocumentEncoding, FollowsTheRuleAndItsTies) {
   const std::string far(kCharsetDeclarationWindow, ' ');
   const struct {
@@ -21,9 +23,6 @@ TEST(DocumentEncoding, FollowsTheRuleAndItsTies) {
     TextEncoding expected;
   } cases[] = {
       {"byte order mark", "\xEF\xBB\xBF<p>x", U},
-      {"valid multi-byte", "<p>caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", U},
-      {"ISO-8859-1 letter", "<p>caf\xE9", L},
-      {"plain ASCII", "<p>cafe", L},
       {"meta charset", "<META CHARSET = 'UTF-8'><p>x", U},
       {"http-equiv", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf8\">", U},
       {"meta wins over bad bytes", "<meta charset=\"utf-8\"><p>caf\xE9", U},
@@ -31,11 +30,6 @@ TEST(DocumentEncoding, FollowsTheRuleAndItsTies) {
       {"another charset", "<meta charset=\"utf-16\"><meta content=\"charset=utf-8x\">", L},
       {"charset outside meta", "<p>charset=utf-8", L},
       {"meta past the window", far + "<meta charset=utf-8>", L},
-      {"sequence cut at the end", "caf\xC3", L},
-      {"overlong", "\xC0\xAF", L},
-      {"surrogate", "\xED\xA0\x80", L},
-      {"beyond U+10FFFF", "\xF4\x90\x80\x80", L},
-      {"stray continuation", "a\x80", L},
   };
   for (const auto& c : cases) EXPECT_EQ(DetectEncoding(c.bytes), c.expected) << c.name;
 }

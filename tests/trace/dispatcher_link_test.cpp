@@ -63,6 +63,7 @@ class DispatcherLinkTest : public ::testing::Test {
   int32_t registrationAnswer_ = 1;
 };
 
+// A refused registration is passed on as the dispatcher answered it.
 TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUnregisters) {
   Listen();
   test::RunningDispatcher running(dispatcher_);
@@ -76,6 +77,12 @@ TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUn
                             "0 ErlistText = '" + std::string(3 << 20, 'x') + "'", "42 "};
   EXPECT_TRUE(test::Eventually([&] { return Received().size() == expected.size(); }));
   EXPECT_EQ(Received(), expected);
+
+  registrationAnswer_ = 0;
+  const auto refused = Client();
+  TraceARun(*refused);
+  EXPECT_FALSE(refused->Enabled);
+  EXPECT_EQ(Received().back(), "41 Viewer");
 }
 
 TEST_F(DispatcherLinkTest, NoDispatcherAndNoneThatCanBeStartedSwitchesTracingOff) {
@@ -85,16 +92,6 @@ TEST_F(DispatcherLinkTest, NoDispatcherAndNoneThatCanBeStartedSwitchesTracingOff
     TraceARun(*client);
     EXPECT_FALSE(client->Enabled) << commandLine.substr(0, 40);
   }
-}
-
-TEST_F(DispatcherLinkTest, ARefusedRegistrationSwitchesTracingOff) {
-  registrationAnswer_ = 0;
-  Listen();
-  test::RunningDispatcher running(dispatcher_);
-  const auto client = Client();
-  TraceARun(*client);
-  EXPECT_FALSE(client->Enabled);
-  EXPECT_EQ(Received(), Strings{"41 Viewer"});
 }
 
 TEST_F(DispatcherLinkTest, ADispatcherThatNeverAnswersSwitchesTracingOff) {
