@@ -268,7 +268,7 @@ TEST_F(HeadlessTidyTest, FailuresGoToStandardErrorWithAnExitStatusOfTheirOwn) {
   EXPECT_EQ(out_.str(), "");
 
   ::chmod(tidy_.ProgramFolder().Write("tidy", "#!/bin/sh\n").c_str(), 0644);
-  EXPECT_EQ(Headless({"--tidy", doc}), kHeadlessFailed);
+  EXPECT_EQ(Headless({doc}), kHeadlessFailed);
   EXPECT_EQ(err_.str(), "Cannot start \"tidy\". Permission denied\n") << "the real reason";
 }
 
