@@ -14,8 +14,8 @@ namespace {
 
 bool g_failed = false;
 
-// Errors go to stderr and fail the run, questions are answered No, file
-// dialogs are cancelled.
+// Errors go to stderr and fail the run, questions are answered No, dialogs
+// are cancelled, nothing is opened.
 class SilentDialogs : public kw::UserDialogs {
  public:
   kw::SaveAnswer AskToSave(QWidget*, const QString& text) override {
@@ -29,7 +29,11 @@ class SilentDialogs : public kw::UserDialogs {
   }
   std::optional<std::string> AskOpenFileName(QWidget*, const std::string&) override { return std::nullopt; }
   std::optional<std::string> AskSaveFileName(QWidget*, const std::string&) override { return std::nullopt; }
-  bool OpenInDesktop(const QUrl&) override { return false; }
+  bool RunSearchDialog(QWidget*, kw::TTextSearchDialog&) override { return false; }
+  void Beep() override {}
+  bool RunAboutBox(QWidget*, kw::TAboutBox&) override { return false; }
+  bool RunTidyOptionsDialog(QWidget*, kw::TTidyOptionsDialog&) override { return false; }
+  void OpenInDesktop(const QUrl&, QObject*, std::function<void()> onFailure) override { onFailure(); }
 };
 
 }  // namespace

@@ -162,14 +162,15 @@ void TAboutBox::keyPressEvent(QKeyEvent* e) {
 }
 
 void TAboutBox::URLClick() {
-  if (!dialogs_.OpenInDesktop(QUrl::fromUserInput(URL->text())))
-    dialogs_.ShowError(this, QStringLiteral("Couldn't launch default browser"));
+  dialogs_.OpenInDesktop(QUrl::fromUserInput(URL->text()), this,
+                         [this] { dialogs_.ShowError(this, QStringLiteral("Couldn't launch default browser")); });
 }
 
 void TAboutBox::EMAILClick() {
   const QUrl address(QStringLiteral("mailto:") + EMAIL->text());
-  if (!dialogs_.OpenInDesktop(address))
+  dialogs_.OpenInDesktop(address, this, [this, address] {
     dialogs_.ShowError(this, QStringLiteral("No application could open \"%1\".").arg(address.toString()));
+  });
 }
 
 TAboutInfoDialog::TAboutInfoDialog(UserDialogs& dialogs, QObject* owner) : QObject(owner), dialogs_(dialogs) {}

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/desktop_dialogs.h"
 #include "app/shortcut_router.h"
 #include "widgets/user_dialogs.h"
 #include "document/browser_copies.h"

@@ -1,12 +1,15 @@
-// Every question, message, sound and dialog the main window gives, behind one
-// interface so that tests can answer them without a modal box.
+// Every question, message, sound and dialog the program gives, behind one
+// interface so that tests can answer them without a modal box; the desktop
+// implements it in the program, tests script it.
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
+class QObject;
 class QUrl;
 class QWidget;
 
@@ -39,22 +42,19 @@ class UserDialogs {
   // The save dialog: no filter, no added extension; an existing file is
   // replaced only after the toolkit's own question.
   virtual std::optional<std::string> AskSaveFileName(QWidget* parent, const std::string& startFolder) = 0;
-  // The search dialog, shown modally; true when it closed with OK. Shown for
-  // real unless overridden, as is the sound below.
-  virtual bool RunSearchDialog(QWidget* parent, TTextSearchDialog& dialog);
+  // The search dialog, shown modally; true when it closed with OK.
+  virtual bool RunSearchDialog(QWidget* parent, TTextSearchDialog& dialog) = 0;
   // The system's information sound.
-  virtual void Beep();
+  virtual void Beep() = 0;
   // The about box, shown modally; true when it closed with OK.
-  virtual bool RunAboutBox(QWidget* parent, TAboutBox& box);
+  virtual bool RunAboutBox(QWidget* parent, TAboutBox& box) = 0;
   // The tidy options dialog, shown modally; true when it closed with OK.
-  virtual bool RunTidyOptionsDialog(QWidget* parent, TTidyOptionsDialog& dialog);
+  virtual bool RunTidyOptionsDialog(QWidget* parent, TTidyOptionsDialog& dialog) = 0;
   // Hands url to the desktop's default application for it (browser, mail
-  // program, viewer); never through a shell. False when nothing was started.
-  virtual bool OpenInDesktop(const QUrl& url) = 0;
+  // program, viewer); never through a shell. onFailure runs, at once or once
+  // the desktop's opener has given up, when no application could open it;
+  // not after context is gone.
+  virtual void OpenInDesktop(const QUrl& url, QObject* context, std::function<void()> onFailure) = 0;
 };
-
-// The desktop's boxes and dialogs. Each file dialog is one object for the
-// whole run, so it remembers the name last chosen in it.
-std::unique_ptr<UserDialogs> MakeDesktopDialogs();
 
 }  // namespace kw

@@ -73,9 +73,9 @@ class ScriptedDialogs : public UserDialogs {
     return dialog.exec() == QDialog::Accepted;
   }
   // Never starts anything: the address is recorded and the scripted answer given.
-  bool OpenInDesktop(const QUrl& url) override {
+  void OpenInDesktop(const QUrl& url, QObject*, std::function<void()> onFailure) override {
     desktopOpens.push_back(url);
-    return Next(desktopAnswers, true);
+    if (!Next(desktopAnswers, true)) onFailure();
   }
 
   // Answers, taken in order; when a queue runs dry: No, and cancel.

@@ -1,4 +1,4 @@
-#include "widgets/user_dialogs.h"
+#include "app/desktop_dialogs.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -6,22 +6,14 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include "about/about_box.h"
 #include "options/tidy_options_dialog.h"
 #include "search/search_dialog.h"
 
 namespace kw {
-
-bool UserDialogs::RunSearchDialog(QWidget*, TTextSearchDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
-
-void UserDialogs::Beep() { QApplication::beep(); }
-
-bool UserDialogs::RunAboutBox(QWidget*, TAboutBox& box) { return box.exec() == QDialog::Accepted; }
-
-bool UserDialogs::RunTidyOptionsDialog(QWidget*, TTidyOptionsDialog& dialog) {
-  return dialog.exec() == QDialog::Accepted;
-}
 
 namespace {
 
@@ -49,7 +41,39 @@ class DesktopDialogs : public UserDialogs {
     box.exec();
   }
 
-  bool OpenInDesktop(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+  bool RunSearchDialog(QWidget*, TTextSearchDialog& dialog) override { return dialog.exec() == QDialog::Accepted; }
+  void Beep() override { QApplication::beep(); }
+  bool RunAboutBox(QWidget*, TAboutBox& box) override { return box.exec() == QDialog::Accepted; }
+  bool RunTidyOptionsDialog(QWidget*, TTidyOptionsDialog& dialog) override {
+    return dialog.exec() == QDialog::Accepted;
+  }
+
+  // The desktop's opener reports "nothing can open this" only by its exit
+  // status, which the toolkit's call does not wait for: it is run here and
+  // watched without blocking. It may also run as long as the application it
+  // started, which is not a failure.
+  void OpenInDesktop(const QUrl& url, QObject* context, std::function<void()> onFailure) override {
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+      if (!QDesktopServices::openUrl(url)) onFailure();
+      return;
+    }
+    auto* process = new QProcess(qApp);
+    process->setProgram(opener);
+    process->setArguments({QString::fromLatin1(url.toEncoded())});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QObject::connect(process, &QProcess::finished, context, [process, onFailure](int code, QProcess::ExitStatus end) {
+      process->deleteLater();
+      if (end != QProcess::NormalExit || code != 0) onFailure();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, context, [process, onFailure](QProcess::ProcessError error) {
+      if (error != QProcess::FailedToStart) return;
+      process->deleteLater();
+      onFailure();
+    });
+    process->start();
+  }
 
   std::optional<std::string> AskOpenFileName(QWidget* parent, const std::string& startFolder) override {
     QFileDialog& dialog = Dialog(openDialog_, parent);
