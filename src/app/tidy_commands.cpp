@@ -46,7 +46,7 @@ void TForm1::btRunClick() {
   job.SetEncoding(Editor->Encoding());
   // For the Changes window: the text as tidy read it, taken once tidy has
   // cleaned it, just before the editor takes the cleaned text.
-  QByteArray textBefore;
+  PackedText textBefore;
   const std::optional<BreakStyle> breaksBefore =
       Editor->LineCount() > 1 ? std::optional(Editor->Breaks()) : std::nullopt;
   const QString statusBefore = Label1->text();
@@ -64,7 +64,7 @@ void TForm1::btRunClick() {
       RunnerIdle();
     };
     job.OnCleaned = [this, &textBefore](const std::string& file) {
-      textBefore = TidyChanges::Pack(Editor->Text());
+      textBefore = PackedText::Pack(Editor->Text());
       RunnerFinished(file);
     };
     job.Report.Tracer = &Tracer;

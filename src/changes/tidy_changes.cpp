@@ -1,5 +1,6 @@
 #include "changes/tidy_changes.h"
 
+#include <QTemporaryFile>
 #include <utility>
 
 namespace kw {
@@ -21,11 +22,27 @@ const char* BreakName(BreakStyle style) {
 
 }  // namespace
 
-QByteArray TidyChanges::Pack(std::string_view text) {
-  return qCompress(reinterpret_cast<const uchar*>(text.data()), static_cast<qsizetype>(text.size()), kPackLevel);
+PackedText PackedText::Pack(std::string_view text) {
+  PackedText packed;
+  packed.memory_ =
+      qCompress(reinterpret_cast<const uchar*>(text.data()), static_cast<qsizetype>(text.size()), kPackLevel);
+  auto file = std::make_shared<QTemporaryFile>();
+  if (file->open() && file->write(packed.memory_) == packed.memory_.size() && file->flush()) {
+    packed.file_ = std::move(file);
+    packed.memory_ = QByteArray();
+  } else {
+    packed.memory_.squeeze();  // the compressor's buffer is as large as the text
+  }
+  return packed;
 }
 
-TidyChanges::TidyChanges(QByteArray packedBefore, std::optional<BreakStyle> beforeBreaks, BreakStyle afterBreaks,
+QByteArray PackedText::Unpack() const {
+  if (!file_) return qUncompress(memory_);
+  if (!file_->seek(0)) return {};
+  return qUncompress(file_->readAll());
+}
+
+TidyChanges::TidyChanges(PackedText packedBefore, std::optional<BreakStyle> beforeBreaks, BreakStyle afterBreaks,
                          TextEncoding encoding, DiagRows firstRunRows)
     : packedBefore_(std::move(packedBefore)),
       beforeBreaks_(beforeBreaks),
@@ -33,7 +50,7 @@ TidyChanges::TidyChanges(QByteArray packedBefore, std::optional<BreakStyle> befo
       encoding_(encoding),
       firstRunRows_(std::move(firstRunRows)) {}
 
-QByteArray TidyChanges::Before() const { return qUncompress(packedBefore_); }
+QByteArray TidyChanges::Before() const { return packedBefore_.Unpack(); }
 
 void TidyChanges::KeepCleanedText(std::string_view editorText) {
   if (kept_) return;

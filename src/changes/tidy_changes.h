@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,17 +14,29 @@
 #include "document/text_format.h"
 #include "tidy/diag_rows.h"
 
+class QTemporaryFile;
+
 namespace kw {
+
+// The text before a run, compressed into a temporary file of its own (in
+// memory when none can be made): it is read back only when the Changes
+// window opens, and a second copy of a large document during the run is
+// what the run can least afford.
+class PackedText {
+ public:
+  static PackedText Pack(std::string_view text);
+  QByteArray Unpack() const;
+
+ private:
+  // Written once, then only read: copies share it.
+  std::shared_ptr<QTemporaryFile> file_;
+  QByteArray memory_;
+};
 
 class TidyChanges {
  public:
-  // The text before, compressed: it is read back only when the Changes
-  // window opens, and a whole second copy of a large document during the
-  // run is what the run can least afford.
-  static QByteArray Pack(std::string_view text);
-
   // beforeBreaks is empty for a text without a line break.
-  TidyChanges(QByteArray packedBefore, std::optional<BreakStyle> beforeBreaks, BreakStyle afterBreaks,
+  TidyChanges(PackedText packedBefore, std::optional<BreakStyle> beforeBreaks, BreakStyle afterBreaks,
               TextEncoding encoding, DiagRows firstRunRows);
 
   QByteArray Before() const;
@@ -42,7 +55,7 @@ class TidyChanges {
   std::string BreaksNote() const;
 
  private:
-  QByteArray packedBefore_;
+  PackedText packedBefore_;
   std::string after_;
   bool kept_ = false;
   std::optional<BreakStyle> beforeBreaks_;
