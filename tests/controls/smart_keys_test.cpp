@@ -49,6 +49,9 @@ TEST(SmartKeysTest, BackspaceInLeadingBlanksGoesBackToAnOuterIndentation) {
   } rows[] = {{"        ", 4}, {"\t", 4}, {"         ", 8}, {"    ", 0}, {"  x", std::nullopt}, {"", std::nullopt}};
   for (const auto& r : rows)
     EXPECT_EQ(kw::SmartBackspaceColumn(above, above.CaretLine(), r.before), r.expected) << '"' << r.before << '"';
+  const Above reach = WithBlanksBelow("    x", 99), beyond = WithBlanksBelow("    x", 100);
+  EXPECT_EQ(kw::SmartBackspaceColumn(reach, reach.CaretLine(), "        "), 4);
+  EXPECT_EQ(kw::SmartBackspaceColumn(beyond, beyond.CaretLine(), "        "), 0);
 }
 
 TEST(SmartKeysTest, ColumnsAndTrailingBlanks) {
