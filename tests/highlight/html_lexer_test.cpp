@@ -148,6 +148,7 @@ TEST(HtmlLexer, SingleLineCases) {
       {"&copy;", 6, rsEntity, "Text[&] Text[copy;] | rsText"},
       {"&#9;x", 5, rsEntity, "Ampersand[&#9;] Text[x] | rsText"},
       {"&#9x", 4, rsEntity, "Text[&#9] Text[x] | rsText"},
+      {"a!>b c", 6, rsValue, "Value[a!] Symbol[>] Text[b c] | rsText"},
       {"x", 1, rsEntity + 1, "Text[x] | rsText"},
       {"x", 1, -1, "Text[x] | rsText"},
       {"x<!--", 2, rsText, "Text[x] Symbol[<] | rsTagName"},
