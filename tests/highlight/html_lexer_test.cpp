@@ -45,22 +45,22 @@ std::string Lexed(THTMLHighlighter& h, std::string_view line, bool skipBreaks = 
 }
 
 // Lines as an editor holds them: a break at the very end starts no line.
-std::vector<std::string_view> SplitLines(std::string_view text, std::string_view lineBreak) {
+std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
-  for (size_t end; !text.empty(); text.remove_prefix(std::min(text.size(), end + lineBreak.size()))) {
-    end = text.find(lineBreak);
+  for (size_t end; !text.empty(); text.remove_prefix(std::min(text.size(), end + 1))) {
+    end = text.find('\n');
     lines.push_back(text.substr(0, end));
   }
   return lines;
 }
 
 // Each line starts from the range the previous one ended in.
-std::string LexedByLines(std::string_view text, std::string_view lineBreak, bool utf8) {
+std::string LexedByLines(std::string_view text, bool utf8) {
   THTMLHighlighter h;
   h.SetUtf8(utf8);
   h.ResetRange();
   std::string out;
-  for (std::string_view line : SplitLines(text, lineBreak)) {
+  for (std::string_view line : SplitLines(text)) {
     h.SetRange(h.GetRange());
     out += Lexed(h, line);
   }
@@ -77,7 +77,7 @@ std::string LexedAsOneLine(std::string_view text, bool utf8) {
 std::string WithoutLineEnds(std::string_view byLines) {
   std::string out;
   std::string_view last = "-- rsText";
-  for (std::string_view line : SplitLines(byLines, "\n")) {
+  for (std::string_view line : SplitLines(byLines)) {
     if (line.starts_with("-- "))
       last = line;
     else
@@ -114,7 +114,7 @@ TEST_P(HtmlGoldenFile, SameTokensByLinesAsOneLineAndWithCrLf) {
   const std::string expected = test::TempFolder::Read(base + ".tokens");
   ASSERT_EQ(input.find('\r'), std::string::npos);
 
-  EXPECT_EQ(LexedByLines(input, "\n", utf8), expected) << "line by line";
+  EXPECT_EQ(LexedByLines(input, utf8), expected) << "line by line";
   EXPECT_EQ(LexedAsOneLine(input, utf8), WithoutLineEnds(expected)) << "as one line";
   EXPECT_EQ(LexedAsOneLine(WithCrLf(input), utf8), WithoutLineEnds(expected)) << "as one line, CR LF";
 }
@@ -234,7 +234,7 @@ TEST(HtmlLexer, RandomTextLexesAlikeByLinesAndAsOneLine) {
     std::string text;
     for (int lines = 1 + static_cast<int>(rng() % 6); lines > 0; --lines) text += RandomLine(rng, false) + "\n";
     const bool utf8 = trial % 2;
-    const std::string byLines = WithoutLineEnds(LexedByLines(text, "\n", utf8));
+    const std::string byLines = WithoutLineEnds(LexedByLines(text, utf8));
     ASSERT_EQ(LexedAsOneLine(text, utf8), byLines) << Escaped(text);
     ASSERT_EQ(LexedAsOneLine(WithCrLf(text), utf8), byLines) << Escaped(text);
   }
