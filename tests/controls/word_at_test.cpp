@@ -4,31 +4,24 @@
 
 namespace {
 
-struct Case {
-  const char* name;
-  const char* line;
-  size_t caret;
-  const char* word;
-};
-
-class WordAtTest : public testing::TestWithParam<Case> {};
-
-TEST_P(WordAtTest, FindsTheRunAroundTheCaret) {
-  const Case& c = GetParam();
-  EXPECT_EQ(kw::WordAt(c.line, c.caret, kw::kHtmlIdentChars), c.word);
+TEST(WordAtTest, FindsTheRunAroundTheCaret) {
+  const struct {
+    const char* name;
+    const char* line;
+    size_t caret;
+    const char* word;
+  } rows[] = {
+      {"inside the word", "<table border=1>", 3, "table"},
+      {"just after the word", "<table border=1>", 6, "table"},
+      {"just before the word", "<table border=1>", 7, "border"},
+      {"between two blanks", "a  b", 2, ""},
+      {"line start", "abc", 0, "abc"},
+      {"past the end is the end", "abc", 9, "abc"},
+      {"Latin-1 letters count", "caf\xe9s x", 1, "caf\xe9s"},
+      {"the multiplication sign splits", "a\xd7" "b", 1, "a"},
+      {"digits and underscore", "x=_a1;", 3, "_a1"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(kw::WordAt(r.line, r.caret, kw::kHtmlIdentChars), r.word) << r.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WordAtTest,
-    testing::Values(Case{"InsideTheWord", "<table border=1>", 3, "table"},
-                    Case{"JustAfterTheWord", "<table border=1>", 6, "table"},
-                    Case{"JustBeforeTheWord", "<table border=1>", 7, "border"},
-                    Case{"BetweenTwoBlanks", "a  b", 2, ""},
-                    Case{"LineStart", "abc", 0, "abc"},
-                    Case{"PastTheEndIsTheEnd", "abc", 9, "abc"},
-                    Case{"Latin1LettersCount", "caf\xe9s x", 1, "caf\xe9s"},
-                    Case{"MultiplicationSignSplits", "a\xd7" "b", 1, "a"},
-                    Case{"DigitsAndUnderscore", "x=_a1;", 3, "_a1"}),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace

@@ -16,42 +16,30 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+// What quoting never produces; the round trip below covers the rest.
 TEST(CommandLineSplit, FollowsTheCRuntimeRules) {
   const struct {
     const char* name;
     std::string line;
     Args args;
   } cases[] = {
-      {"blanks and tabs separate, runs of them once", " a \t b\t", {"a", "b"}},
+      {"blanks and tabs around, runs of them once", " a \t b\t", {"a", "b"}},
       {"a blank line has no arguments", " \t ", {}},
-      {"quotes group blanks", "\"a b\" c", {"a b", "c"}},
       {"quotes inside a word only group", "a\"b c\"d e", {"ab cd", "e"}},
-      {"empty quotes are an empty argument", "a \"\" b", {"a", "", "b"}},
       {"backslashes not before a quote are literal", "a\\b\\\\ c\\", {"a\\b\\\\", "c\\"}},
-      {"2n backslashes before a quote: n, and the quote groups", "a\\\\\"b c\"", {"a\\b c"}},
-      {"2n+1 backslashes before a quote: n and the quote", "a\\\\\\\"b c", {"a\\\"b", "c"}},
       {"a pair of quotes in a quoted part is one quote", "\"a\"\"b c\" d", {"a\"b c", "d"}},
       {"a pair of quotes outside is an empty group", "a\"\"b", {"ab"}},
       {"an unclosed quote runs to the end", "a \"b c", {"a", "b c"}},
-      {"line breaks are not blanks", "a\nb\r c", {"a\nb\r", "c"}},
-      {"bytes above 127 are kept", "\xE9t\xE9 \xFF", {"\xE9t\xE9", "\xFF"}},
-      {"the tidy run's line",
-       "tidy -f \"/opt/kw/errs.txt\" --wrap no -o \"/opt/kw/~tidied.htm\" \"/home/u/My Pages/a.htm\"",
-       {"tidy", "-f", "/opt/kw/errs.txt", "--wrap", "no", "-o", "/opt/kw/~tidied.htm",
-        "/home/u/My Pages/a.htm"}},
   };
   for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.args) << c.name;
 }
 
-TEST(CommandLineQuote, QuotesOnlyForBlanksAndKeepsPathsReadable) {
+TEST(CommandLineQuote, QuotesOnlyWhenNeeded) {
   const std::pair<std::string, std::string> cases[] = {
       {"/home/u/My Pages/index.htm", "\"/home/u/My Pages/index.htm\""},
-      {"C:\\My Pages\\index.htm", "\"C:\\My Pages\\index.htm\""},
-      {"/home/u/A&B/index.htm", "/home/u/A&B/index.htm"},
+      {"tab\there", "\"tab\there\""},
       {"C:\\A&B;$(x)\\index.htm", "C:\\A&B;$(x)\\index.htm"},
       {"", "\"\""},
-      {"say \"hi\"", "\"say \\\"hi\\\"\""},
-      {"dir with blank\\", "\"dir with blank\\\\\""},
   };
   for (const auto& [argument, quoted] : cases) EXPECT_EQ(QuoteArgument(argument), quoted);
   EXPECT_EQ(QuoteArgument("bare", true), "\"bare\"");

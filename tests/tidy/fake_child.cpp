@@ -1,6 +1,5 @@
 // A child process for the runner tests; its first argument chooses what it does:
 //   exit [N]          ends at once, writing nothing, with exit status N (default 0)
-//   crash             ends at once by SIGABRT, leaving no core dump
 //   flood N           N bytes of the test pattern to stdout
 //   stderr N          the same to stderr
 //   both              numbered lines to stdout and stderr in turn
@@ -9,11 +8,10 @@
 //   fds               its open descriptors, ascending, separated by blanks
 //   args              each further argument followed by a NUL byte
 //   env NAME          the value of every environment entry named NAME, one a line
-//   group             its process id and its process group id
+//   group             "leader" when it leads its process group, else "member"
 //   grandchild        starts a process that keeps stdout open and sleeps, names it, ends
 #include <dirent.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -70,10 +68,6 @@ int main(int argc, char** argv) {
   const char* arg = argc > 2 ? argv[2] : "";
   if (mode == "exit") {
     return std::atoi(arg);
-  } else if (mode == "crash") {
-    ::prctl(PR_SET_DUMPABLE, 0);
-    ::signal(SIGABRT, SIG_DFL);
-    ::raise(SIGABRT);
   } else if (mode == "flood" || mode == "stderr") {
     WriteAll(mode == "flood" ? 1 : 2, Pattern(std::strtoul(arg, nullptr, 10)));
   } else if (mode == "both") {
@@ -104,7 +98,7 @@ int main(int argc, char** argv) {
       }
     }
   } else if (mode == "group") {
-    WriteAll(1, std::to_string(::getpid()) + " " + std::to_string(::getpgrp()));
+    WriteAll(1, ::getpid() == ::getpgrp() ? "leader" : "member");
   } else if (mode == "grandchild") {
     const pid_t pid = ::fork();
     if (pid == 0) {
