@@ -24,8 +24,9 @@ int main(int argc, char** argv) {
     return status;
   }
 
-  // The help and the version are answered without a window, so without a display too.
-  if (kw::AsksForHelpOrVersion(argc, argv)) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The help, the version and a wrong command line are answered without a
+  // window, so without a display too.
+  if (kw::AnswersWithoutWindow(argc, argv)) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kempwell"));
   QApplication::setApplicationVersion(QStringLiteral(KEMPWELL_VERSION));

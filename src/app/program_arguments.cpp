@@ -2,13 +2,55 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace kw {
 
-bool AsksForHelpOrVersion(int argc, char** argv) {
-  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-    for (const char* name : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
-      if (std::strcmp(argv[i], name) == 0) return true;
+namespace {
+
+// The options the toolkit takes out of the command line before the program
+// sees it, with one dash or two, and whether a value follows them.
+struct ToolkitOption {
+  std::string_view name;
+  bool takesValue;
+};
+
+constexpr ToolkitOption kToolkitOptions[] = {
+    {"platform", true},  {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
+    {"qmljsdebugger", true}, {"qwindowgeometry", true}, {"qwindowicon", true}, {"qwindowtitle", true},
+    {"session", true},   {"style", true},      {"stylesheet", true}, {"geometry", true},  {"title", true},
+    {"display", true},   {"name", true},       {"icon", true},       {"visual", true},    {"ncols", true},
+    {"cmap", true},      {"fn", true},         {"font", true},       {"bg", true},        {"background", true},
+    {"fg", true},        {"foreground", true}, {"btn", true},        {"button", true},    {"im", true},
+    {"inputstyle", true}, {"dialogs", true},   {"reverse", false},   {"widgetcount", false},
+    {"nograb", false},   {"dograb", false},    {"testability", false}, {"sync", false}};
+
+const ToolkitOption* ToolkitOptionOf(std::string_view argument) {
+  argument.remove_prefix(argument.rfind("--", 0) == 0 ? 2 : 1);
+  const size_t equals = argument.find('=');
+  const std::string_view name = argument.substr(0, equals);
+  for (const ToolkitOption& option : kToolkitOptions)
+    if (option.name == name) return equals == std::string_view::npos || option.takesValue ? &option : nullptr;
+  return nullptr;
+}
+
+}  // namespace
+
+bool AnswersWithoutWindow(int argc, char** argv) {
+  int files = 0;
+  bool options = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (!options || argument.size() < 2 || argument[0] != '-') {
+      if (++files > 1) return true;
+    } else if (argument == "--") {
+      options = false;
+    } else if (const ToolkitOption* option = ToolkitOptionOf(argument)) {
+      if (option->takesValue && argument.find('=') == std::string_view::npos) ++i;
+    } else {
+      return true;
+    }
+  }
   return false;
 }
 
@@ -17,9 +59,10 @@ ProgramArguments::ProgramArguments(int argc, char** argv) {
       "Edit an HTML document and clean it up with tidy.\n"
       "\n"
       "Without a window, for scripts (--tidy first):\n"
-      "  kempwell --tidy FILE [--output PATH] [--timeout SECONDS]\n"
-      "exits with 0 when tidy cleaned the document, 1 for no result,\n"
-      "2 for a wrong command line, 3 when tidy found errors."));
+      "  kempwell --tidy [--format list|gnu] [--jobs N] [--timeout SECONDS]\n"
+      "                 [--output PATH] [--] FILE...\n"
+      "as kempwell-tidy does; it exits with 0 when tidy cleaned every document,\n"
+      "1 for no result, 2 for a wrong command line, 3 when tidy found errors."));
   parser_.addHelpOption();
   parser_.addVersionOption();
   parser_.addOption({QStringLiteral("tidy"),
@@ -44,7 +87,7 @@ ProgramArguments::ProgramArguments(int argc, char** argv) {
     return;
   } else if (parser_.isSet(QStringLiteral("tidy")) || parser_.isSet(QStringLiteral("output")) ||
              parser_.isSet(QStringLiteral("timeout"))) {
-    error_ = QStringLiteral("--tidy FILE [--output PATH] [--timeout SECONDS] must come first.");
+    error_ = QStringLiteral("--tidy must come first.");
   } else if (parser_.positionalArguments().size() > 1) {
     error_ = QStringLiteral("One file at most.");
   } else if (!parser_.positionalArguments().isEmpty()) {

@@ -9,9 +9,10 @@
 
 namespace kw {
 
-// True when the arguments ask for the help or the version, which the program
-// gives without a display.
-bool AsksForHelpOrVersion(int argc, char** argv);
+// True when the raw arguments lead to no window: the help, the version, or a
+// wrong command line (an option that is neither the program's nor the
+// toolkit's, or a second file), which the program answers without a display.
+bool AnswersWithoutWindow(int argc, char** argv);
 
 class ProgramArguments {
  public:
