@@ -135,17 +135,22 @@ std::string WriteReport(const std::string& path, int lines, bool distinct = fals
   return path;
 }
 
+// The report read and cut as a run reads it.
+kw::DiagRows ReadReport(const std::string& path) {
+  kw::DiagRows rows;
+  kw::ErrorReportHooks hooks;
+  hooks.OnMessageLine = [] {};
+  kw::ShowTidyErrors(path, rows, hooks);
+  return rows;
+}
+
 // The report read, cut, put in the list and the list painted.
 double ListReport(const std::string& path, int lines, kw::TDiagListModel& model, kw::TDiagListView& view) {
   WriteReport(path, lines);
   model.Clear();
   kwbench::Drain();
   const int64_t t0 = NowNs();
-  kw::DiagRows rows;
-  kw::ErrorReportHooks hooks;
-  hooks.OnMessageLine = [] {};
-  kw::ShowTidyErrors(path, rows, hooks);
-  model.Assign(std::move(rows));
+  model.Assign(ReadReport(path));
   view.viewport()->repaint();
   const int64_t t1 = NowNs();
   Require(model.rowCount() == lines / 10, "unexpected row count");
@@ -158,11 +163,7 @@ double ListReportInWindow(const std::string& path, int lines, kw::TForm1& form) 
   form.DiagModel->Clear();
   kwbench::Drain();
   const int64_t t0 = NowNs();
-  kw::DiagRows rows;
-  kw::ErrorReportHooks hooks;
-  hooks.OnMessageLine = [] {};
-  kw::ShowTidyErrors(path, rows, hooks);
-  form.ListMessages(std::move(rows));
+  form.ListMessages(ReadReport(path));
   form.DiagList->viewport()->repaint();
   form.StatusPanel->repaint();
   const int64_t t1 = NowNs();
@@ -239,11 +240,7 @@ int Run(int argc, char** argv) {
 
   // The filter on as many distinct rows as message lines, of every kind.
   WriteReport(report, options.reportLines, true);
-  kw::DiagRows rows;
-  kw::ErrorReportHooks hooks;
-  hooks.OnMessageLine = [] {};
-  kw::ShowTidyErrors(report, rows, hooks);
-  form->ListMessages(std::move(rows));
+  form->ListMessages(ReadReport(report));
   form->DiagList->setCurrentIndex(form->DiagModel->index(form->DiagModel->rowCount() / 2, 0));
   kwbench::Drain();
   std::vector<double> hiding, showing;
