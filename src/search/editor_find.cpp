@@ -14,7 +14,7 @@ namespace {
 class EditorLines final : public FindView {
  public:
   explicit EditorLines(SourceEditor& editor)
-      : editor_(editor), lineCount_(editor.LineCount()), lines_(editor.Text()) {}
+      : editor_(editor), lineCount_(editor.LineCount()), text_(editor.Text()), lines_(text_) {}
 
   int LineCount() override { return lineCount_; }
 
@@ -28,10 +28,16 @@ class EditorLines final : public FindView {
   TextPos SelEnd() override { return editor_.SelEnd(); }
   TextPos CaretPos() override { return editor_.CaretPos(); }
   void Select(TextPos anchor, TextPos caret) override { editor_.Select(anchor, caret); }
+  std::optional<std::string_view> Lines(int first, int last) override {
+    const size_t start = static_cast<size_t>(editor_.LineStart(first));
+    const size_t end = last + 1 < lineCount_ ? static_cast<size_t>(editor_.LineStart(last + 1)) : text_.size();
+    return text_.substr(start, end - start);
+  }
 
  private:
   SourceEditor& editor_;
   int lineCount_;
+  std::string_view text_;
   TextLines lines_;
 };
 

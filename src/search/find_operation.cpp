@@ -13,6 +13,9 @@ namespace kw {
 
 namespace {
 
+// Lines searched as one block before they are searched one by one.
+constexpr int kBlockLines = 512;
+
 bool IsBreak(char c) { return c == '\n' || c == '\r'; }
 
 #ifdef __SSE2__
@@ -80,6 +83,8 @@ std::optional<std::string_view> TextLines::Adjacent(int index) {
   return std::nullopt;
 }
 
+std::optional<std::string_view> FindView::Lines(int, int) { return std::nullopt; }
+
 int FindInView(FindView& view, TEditSearch& engine, std::string_view searchText, unsigned options) {
   if (searchText.empty()) return 0;
   if ((options & soSelectedOnly) && !view.SelAvail()) options &= ~soSelectedOnly;
@@ -108,7 +113,20 @@ int FindInView(FindView& view, TEditSearch& engine, std::string_view searchText,
   const int step = backwards ? -1 : 1;
   const int firstVisited = backwards ? areaEnd.line : areaStart.line;
   const int lastVisited = backwards ? areaStart.line : areaEnd.line;
+  // A pattern without a break cannot reach across one, and a break is no
+  // word character: a block of lines holds a match only where a line does.
+  const bool inBlocks = searchText.find_first_of("\r\n") == std::string_view::npos;
+  int blockEnd = firstVisited - step;
   for (int line = firstVisited; line != lastVisited + step; line += step) {
+    if (inBlocks && line == blockEnd + step) {
+      blockEnd = backwards ? std::max(line - kBlockLines + 1, lastVisited) : std::min(line + kBlockLines - 1, lastVisited);
+      const std::optional<std::string_view> block =
+          blockEnd == line ? std::nullopt : view.Lines(std::min(line, blockEnd) - 1, std::max(line, blockEnd) - 1);
+      if (block && engine.FindAll(*block) == 0) {
+        line = blockEnd;
+        continue;
+      }
+    }
     const int count = engine.FindAll(view.Line(line - 1));
     for (int k = 0; k < count; ++k) {
       const int i = backwards ? count - 1 - k : k;

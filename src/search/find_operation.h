@@ -27,6 +27,10 @@ class FindView {
   virtual TextPos CaretPos() = 0;
   // Selects from anchor to caret and brings the caret's line into view.
   virtual void Select(TextPos anchor, TextPos caret) = 0;
+  // Lines first to last (from 0) with the breaks between them, in place;
+  // nothing when the view cannot give them so. A block of lines without a
+  // match is passed over in one search instead of line by line.
+  virtual std::optional<std::string_view> Lines(int first, int last);
 
  protected:
   ~FindView() = default;

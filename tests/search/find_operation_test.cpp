@@ -42,6 +42,11 @@ class DrawnEditor final : public FindView {
   TextPos SelEnd() override { return AnchorFirst() ? caret_ : anchor_; }
   TextPos CaretPos() override { return caret_; }
   void Select(TextPos anchor, TextPos caret) override { anchor_ = anchor, caret_ = caret; }
+  std::optional<std::string_view> Lines(int first, int last) override {
+    joined_.clear();
+    for (int i = first; i <= last; ++i) joined_ += lines_.at(static_cast<size_t>(i)) + (i < last ? "\r\n" : "");
+    return joined_;
+  }
 
  private:
   bool AnchorFirst() const {
@@ -49,6 +54,7 @@ class DrawnEditor final : public FindView {
   }
 
   std::vector<std::string> lines_;
+  std::string joined_;
   TextPos caret_, anchor_;
 };
 
@@ -133,6 +139,50 @@ TEST(FindOperationTextLines, AgreeWithSplittingAtEachBreak) {
   for (int i = 0; i < 2000; ++i) mixed += std::string(static_cast<size_t>(i % 97), 'x') + "\r\n\r\n\r" + "\n\r"[i % 2];
   for (const std::string& text : {lf, mixed, std::string(70000, 'y') + "\r" + std::string(70000, 'z')})
     ASSERT_NO_FATAL_FAILURE(ExpectWalksAgree(text, rng)) << text.size();
+}
+
+// The same view without its blocks: the find walks line by line.
+class LineByLine final : public FindView {
+ public:
+  explicit LineByLine(FindView& view) : view_(view) {}
+  int LineCount() override { return view_.LineCount(); }
+  std::string_view Line(int index) override { return view_.Line(index); }
+  bool SelAvail() override { return view_.SelAvail(); }
+  TextPos SelStart() override { return view_.SelStart(); }
+  TextPos SelEnd() override { return view_.SelEnd(); }
+  TextPos CaretPos() override { return view_.CaretPos(); }
+  void Select(TextPos anchor, TextPos caret) override { view_.Select(anchor, caret); }
+
+ private:
+  FindView& view_;
+};
+
+// Blocks of lines passed over in one search find what the walk line by line
+// finds, across blocks, whole words at the breaks and every area.
+TEST(FindOperation, BlocksFindWhatTheLineWalkFinds) {
+  std::mt19937 rng(4242);
+  const char* const words[] = {"ab", "Ab", "b", "a_b", "ba", " ", " ", "."};
+  const char* const patterns[] = {"ab", "AB", "b", "ba b", "a_b"};
+  for (int round = 0; round < 60; ++round) {
+    std::string drawn;
+    const int lines = 200 + static_cast<int>(rng() % 1400);
+    for (int line = 0; line < lines; ++line) {
+      // Mostly lines without a match, so that whole blocks are passed over.
+      const bool busy = rng() % 40 == 0;
+      for (size_t n = rng() % 5; n > 0; --n) drawn += busy ? words[rng() % 8] : words[5 + rng() % 3];
+      if (line == static_cast<int>(rng() % lines)) drawn += '^';
+      if (line + 1 < lines) drawn += '\n';
+    }
+    if (drawn.find('^') == std::string::npos) drawn += '^';
+    const std::string_view pattern = patterns[rng() % 5];
+    const unsigned options = static_cast<unsigned>(rng() % 16) & (soMatchCase | soWholeWord | soBackwards | soEntireScope);
+    DrawnEditor blocks(drawn), walk(drawn);
+    LineByLine lineByLine(walk);
+    TEditSearch engine;
+    const int found = FindInView(blocks, engine, pattern, options);
+    ASSERT_EQ(found, FindInView(lineByLine, engine, pattern, options)) << round;
+    ASSERT_EQ(blocks.Marks(), walk.Marks()) << round << " " << pattern << " " << options;
+  }
 }
 
 }  // namespace
