@@ -13,7 +13,7 @@
 #include "bench_support.h"
 #include "bench_window.h"
 #include "common/paths.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 #include "tidy/headless_arguments.h"
 #include "tidy/tidy_job.h"
 

@@ -13,7 +13,7 @@
 #include "changes/changes_view.h"
 #include "changes/line_diff.h"
 #include "changes/tidy_changes.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 #include "controls/source_editor.h"
 
 using kwbench::FormatMs;

@@ -17,7 +17,7 @@
 #include "common/paths.h"
 #include "controls/diag_list_view.h"
 #include "controls/source_editor.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 #include "tidy/diag_list_model.h"
 #include "tidy/error_report.h"
 #include "tidy/tidy_job.h"

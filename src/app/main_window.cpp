@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "widgets/icons.h"
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "common/program_dir.h"
 #include "common/error.h"
 #include "changes/tidy_changes.h"

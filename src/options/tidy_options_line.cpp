@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 
 namespace kw {
 

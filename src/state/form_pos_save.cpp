@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "common/program_dir.h"
 
 namespace kw {

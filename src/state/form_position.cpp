@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "common/program_dir.h"
 
 namespace kw {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "common/paths.h"
 
 namespace kw {

@@ -16,7 +16,7 @@
 #include "common/descriptors.h"
 #include "common/environment.h"
 #include "common/paths.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 
 namespace kw {
 

@@ -13,7 +13,7 @@
 #include "common/paths.h"
 #include "document/file_io.h"
 #include "document/string_list.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 #include "tidy/console_runner.h"
 #include "tidy/run_lock.h"
 

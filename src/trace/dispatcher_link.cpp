@@ -18,7 +18,7 @@
 #include "common/program_dir.h"
 #include "common/descriptors.h"
 #include "common/environment.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 
 namespace kw {
 

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <functional>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "app/main_window.h"
 #include "common/paths.h"
 #include "controls/diag_list_view.h"

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "common/error.h"
 #include "state/form_pos_save.h"
 #include "support/scoped_env.h"

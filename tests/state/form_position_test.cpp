@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "support/scoped_env.h"
 #include "support/temp_files.h"
 

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "support/temp_files.h"
 
 namespace kw {

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "common/ini_file.h"
+#include "state/ini_file.h"
 #include "common/paths.h"
 #include "support/scoped_env.h"
 #include "support/temp_files.h"

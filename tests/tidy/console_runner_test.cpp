@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "support/temp_files.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 
 namespace kw {
 namespace {

@@ -13,7 +13,7 @@
 #include "common/paths.h"
 #include "support/fake_tidy.h"
 #include "support/thrown.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 #include "tidy/headless_tidy.h"
 #include "tidy/run_lock.h"
 #include "tidy/tidy_job.h"

@@ -15,7 +15,7 @@
 
 #include "support/temp_files.h"
 #include "support/trace_processes.h"
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 #include "trace/trace_client.h"
 
 namespace kw {

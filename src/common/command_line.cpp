@@ -1,6 +1,6 @@
 // Command lines as one string: the C runtime's splitting rules, quoting that
 // survives them, and the lookup of the program the line names.
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

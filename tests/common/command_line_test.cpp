@@ -1,4 +1,4 @@
-#include "tidy/command_line.h"
+#include "common/command_line.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
