@@ -90,7 +90,6 @@ QWidget* Captioned(QWidget* parent, const QString& caption, QWidget* content, QL
 
 TChangesView::TChangesView(QWidget* parent) : QDialog(parent), highlighter_(std::make_unique<THTMLHighlighter>()) {
   setObjectName(QStringLiteral("ChangesView"));
-  setWindowTitle(QStringLiteral("Changes by tidy"));
   setSizeGripEnabled(true);
   resize(1000, 680);
   highlighter_->AndAttri.Foreground = 0x008080;  // teal, as in the editor

@@ -94,7 +94,7 @@ class ChangesViewTest : public QObject {
     QTest::keyClicks(form_->Editor, "x");
     form_->actShowChanges->trigger();
     QVERIFY(view->isVisible());
-    QVERIFY(view->windowTitle().endsWith("(edited since)"));
+    QVERIFY(view->windowTitle().startsWith("Changes by tidy - ") && view->windowTitle().endsWith("(edited since)"));
     QVERIFY(view->Note->text().startsWith("The text has been edited since this run"));
     QCOMPARE(view->AfterText->Text(), cleaned);
 
