@@ -12,6 +12,7 @@
 
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 
 #include "support/temp_files.h"
 #include "support/trace_processes.h"
@@ -86,6 +87,7 @@ class TraceDispatcherTest : public ::testing::Test {
     dispatcher_.OnRecord = [this](const TraceRecord& record) {
       std::lock_guard lock(mutex_);
       received_.push_back(record);
+      if (answer_ == kThrows) throw std::runtime_error("the handler failed");
       return answer_.load();
     };
     ASSERT_TRUE(dispatcher_.Listen(path_)) << dispatcher_.Error();
@@ -101,6 +103,7 @@ class TraceDispatcherTest : public ::testing::Test {
   std::mutex mutex_;
   std::vector<TraceRecord> received_;
   std::atomic<int32_t> answer_ = 1;
+  static constexpr int32_t kThrows = 99;
 };
 
 TEST_F(TraceDispatcherTest, RecordArrivesIntactAndIsAnsweredWithTheHandlersResult) {
@@ -110,8 +113,12 @@ TEST_F(TraceDispatcherTest, RecordArrivesIntactAndIsAnsweredWithTheHandlersResul
   EXPECT_EQ(client.Exchange(Frame(sent)), 1);
   answer_ = -7;
   EXPECT_EQ(client.Exchange(Frame(Record(kTraceInfo, "second"))), -7);
+  answer_ = kThrows;
+  EXPECT_EQ(client.Exchange(Frame(Record(kTraceInfo, "third"))), 0) << "a failing handler refuses the record";
+  answer_ = 1;
+  EXPECT_EQ(client.Exchange(Frame(Record(kTraceInfo, "fourth"))), 1) << "and the connection carries on";
   const std::vector<TraceRecord> received = Received();
-  ASSERT_EQ(received.size(), 2u);
+  ASSERT_EQ(received.size(), 4u);
   EXPECT_EQ(BuildTraceRecord(received[0]), BuildTraceRecord(sent));
 }
 
