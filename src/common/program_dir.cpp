@@ -35,7 +35,7 @@ std::string HomeDir() {
 }
 
 std::string XdgBaseDir(const char* variable, const std::string& belowHome) {
-  // A relative path would depend on the working directory: the base directory specification ignores it.
+  // A relative path would depend on the working directory, so it is ignored.
   const std::string value = Environment(variable);
   if (!value.empty() && value.front() == '/') {
     const std::string trimmed = WithoutTrailingSlashes(value);
