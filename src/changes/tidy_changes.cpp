@@ -7,8 +7,8 @@ namespace kw {
 
 namespace {
 
-// zlib's fastest level: about a quarter of the size of generated HTML, at a
-// small share of the time tidy takes over the same text.
+// zlib's fastest level, for the text kept in memory when no temporary file
+// can be written: about a quarter of the size of generated HTML.
 constexpr int kPackLevel = 1;
 
 const char* BreakName(BreakStyle style) {
@@ -24,22 +24,23 @@ const char* BreakName(BreakStyle style) {
 
 PackedText PackedText::Pack(std::string_view text) {
   PackedText packed;
-  packed.memory_ =
-      qCompress(reinterpret_cast<const uchar*>(text.data()), static_cast<qsizetype>(text.size()), kPackLevel);
+  // Written as it is: compressing a large text costs a run more than tidy's
+  // own second pass, writing it costs a copy into the page cache.
   auto file = std::make_shared<QTemporaryFile>();
-  if (file->open() && file->write(packed.memory_) == packed.memory_.size() && file->flush()) {
+  const auto size = static_cast<qint64>(text.size());
+  if (file->open() && file->write(text.data(), size) == size && file->flush()) {
     packed.file_ = std::move(file);
-    packed.memory_ = QByteArray();
-  } else {
-    packed.memory_.squeeze();  // the compressor's buffer is as large as the text
+    return packed;
   }
+  packed.memory_ = qCompress(reinterpret_cast<const uchar*>(text.data()), size, kPackLevel);
+  packed.memory_.squeeze();  // the compressor's buffer is as large as the text
   return packed;
 }
 
 QByteArray PackedText::Unpack() const {
   if (!file_) return qUncompress(memory_);
   if (!file_->seek(0)) return {};
-  return qUncompress(file_->readAll());
+  return file_->readAll();
 }
 
 TidyChanges::TidyChanges(PackedText packedBefore, std::optional<BreakStyle> beforeBreaks, BreakStyle afterBreaks,

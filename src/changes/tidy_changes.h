@@ -18,10 +18,10 @@ class QTemporaryFile;
 
 namespace kw {
 
-// The text before a run, compressed into a temporary file of its own (in
-// memory when none can be made): it is read back only when the Changes
-// window opens, and a second copy of a large document during the run is
-// what the run can least afford.
+// The text before a run, in a temporary file of its own (compressed in
+// memory when none can be written): it is read back only when the Changes
+// window opens, and a second copy of a large document in memory during the
+// run is what the run can least afford.
 class PackedText {
  public:
   static PackedText Pack(std::string_view text);
