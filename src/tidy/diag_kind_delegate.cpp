@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <array>
 
 #include "tidy/diag_kind.h"
 #include "tidy/diag_list_model.h"
 
 namespace kw {
 
-QIcon IconOfKind(DiagKind kind) {
+namespace {
+
+QIcon StandardIconOfKind(DiagKind kind) {
   QStyle::StandardPixmap icon;
   switch (kind) {
     case DiagKind::Error: icon = QStyle::SP_MessageBoxCritical; break;
@@ -19,6 +22,18 @@ QIcon IconOfKind(DiagKind kind) {
     default: return {};
   }
   return QApplication::style()->standardIcon(icon);
+}
+
+}  // namespace
+
+// Looked up once: the list asks for an icon for every cell it paints.
+QIcon IconOfKind(DiagKind kind) {
+  static const std::array<QIcon, kDiagKindCount> icons = [] {
+    std::array<QIcon, kDiagKindCount> made;
+    for (int k = 0; k < kDiagKindCount; ++k) made[static_cast<size_t>(k)] = StandardIconOfKind(static_cast<DiagKind>(k));
+    return made;
+  }();
+  return icons[static_cast<size_t>(kind)];
 }
 
 void TDiagKindDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
