@@ -13,6 +13,11 @@ std::string Environment(const char* name) {
   return value ? value : "";
 }
 
+std::string TemporaryDir() {
+  const std::string dir = Environment("TMPDIR");
+  return dir.empty() ? "/tmp" : dir;
+}
+
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overrides) {
   const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
   std::vector<std::string> env;

@@ -10,6 +10,9 @@ namespace kw {
 // The variable's value; empty when it is not set.
 std::string Environment(const char* name);
 
+// Where temporary files go: $TMPDIR, or /tmp when it is unset or empty.
+std::string TemporaryDir();
+
 // The caller's environment, with each override ("NAME=value") replacing the
 // variable of its name.
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& overrides);

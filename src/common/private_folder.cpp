@@ -12,8 +12,7 @@
 namespace kw {
 
 PrivateFolder::PrivateFolder(const std::string& prefix) {
-  std::string base = Environment("TMPDIR");
-  if (base.empty()) base = "/tmp";
+  const std::string base = TemporaryDir();
   std::string pattern = base + "/" + prefix + "XXXXXX";
   if (!::mkdtemp(pattern.data()))
     throw EKempwellError("Cannot create a working folder in \"" + base + "\". " +

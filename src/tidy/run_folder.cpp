@@ -21,9 +21,7 @@ bool IsOwnPrivateFolder(const std::string& path) {
 }  // namespace
 
 RunFolder::RunFolder() {
-  std::string base = Environment("TMPDIR");
-  if (base.empty()) base = "/tmp";
-  const std::string parent = base + "/kempwell-tidy-" + std::to_string(::geteuid());
+  const std::string parent = TemporaryDir() + "/kempwell-tidy-" + std::to_string(::geteuid());
   if (IsOwnPrivateFolder(parent)) {
     for (int n = 0; n < kMostFolders; ++n) {
       const std::string folder = parent + "/" + std::to_string(n);
