@@ -47,10 +47,7 @@ std::string Values(const TidyOption& option) {
 
 TEST(TidyOptionTable, ReadsTheInstalledTidyAndOtherLayouts) {
   struct Expected {
-    const char* name;
-    const char* type;
-    const char* allowed;
-    const char* values;  // the closed list, "" for none
+    const char *name, *type, *allowed, *values;  // values: the closed list, "" for none
     bool numeric;
     const char* defaultValue;
   };
@@ -65,10 +62,6 @@ TEST(TidyOptionTable, ReadsTheInstalledTidyAndOtherLayouts) {
         {"accessibility-check", "Enum",
          "0 (Tidy Classic), 1 (Priority 1 Checks), 2 (Priority 2 Checks), 3 (Priority 3 Checks)", "0|1|2|3", false,
          "0 (Tidy Classic)"},
-        {"char-encoding", "Encoding",
-         "raw, ascii, latin0, latin1, utf8, iso2022, mac, win1252, ibm858, utf16le, utf16be, utf16, big5, shiftjis",
-         "raw|ascii|latin0|latin1|utf8|iso2022|mac|win1252|ibm858|utf16le|utf16be|utf16|big5|shiftjis", false, "utf8"},
-        {"priority-attributes", "Attributes Names", "attributeX, attributeY, ...", "", false, ""},
         {"wrap", "Integer", "0 (no wrapping), 1, 2, ...", "", true, "68"}}},
       {"other layout", kOtherHelp, kOtherShow, 4,
        {{"accessibility-check", "Enum", "0 (Tidy Classic), 1 (Priority 1 Checks)", "0|1", false, ""},
@@ -124,8 +117,7 @@ TEST_F(TidyOptionsLineTest, ChangesOnlyTheOptionsItIsGiven) {
     const char* name;
     std::string line;
     std::vector<std::pair<const char*, const char*>> sets;  // option, value ("" takes it out)
-    std::string read;  // option=value as read before the sets, "-" when not given
-    std::string after;
+    std::string read, after;  // read: option=value before the sets, "-" when not given
   } cases[] = {
       {"a value is replaced in place", "--wrap 0  --clean yes", {{"wrap", "72"}}, "wrap=0", "--wrap 72  --clean yes"},
       {"what tidy does not list stays", "-i --frob x \"odd  arg\" --wrap 0", {{"clean", "yes"}}, "clean=-",
@@ -160,8 +152,7 @@ TEST(ParamsFileTest, WritesTheFirstLineAndKeepsTheRest) {
   const struct {
     const char* name;
     std::optional<std::string> before;  // nullopt: no params.txt
-    std::string firstLine;
-    std::string after;
+    std::string firstLine, after;
   } cases[] = {
       {"other lines and breaks kept", "--wrap 0\r\nsecond\rthird\n\xE9", "--wrap 0", "NEW\r\nsecond\rthird\n\xE9"},
       {"an empty file", "", "", "NEW"},
@@ -178,9 +169,8 @@ TEST(ParamsFileTest, WritesTheFirstLineAndKeepsTheRest) {
     EXPECT_EQ(test::TempFolder::Read(dir.File("params.txt")), c.after);
     EXPECT_EQ(ParamsFile(dir.Path(), "").FirstLine(), "NEW");
   }
-  ParamsFile gone("/nonexistent-kempwell-dir", "x");
   try {
-    gone.WriteFirstLine("y");
+    ParamsFile("/nonexistent-kempwell-dir", "x").WriteFirstLine("y");
     ADD_FAILURE() << "a folder that is not there was written";
   } catch (const EKempwellError& error) {
     EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"/nonexistent-kempwell-dir/params.txt\". ", 0), 0u);
