@@ -69,17 +69,14 @@ class ChangesViewTest : public QObject {
 
     // F7, Alt+Down, Shift+F7 and Alt+Up: next and previous round the list,
     // both texts at the change.
-    const struct {
-      int key;
-      Qt::KeyboardModifiers modifiers;
-      int change;
-    } presses[] = {{Qt::Key_F7, {}, 0}, {Qt::Key_F7, {}, 1}, {Qt::Key_Down, Qt::AltModifier, 0},
-                   {Qt::Key_F7, Qt::ShiftModifier, 1}, {Qt::Key_Up, Qt::AltModifier, 0}};
-    for (const auto& press : presses) {
-      QTest::keyClick(view->windowHandle(), Qt::Key(press.key), press.modifiers);
-      QCOMPARE(view->CurrentChange(), press.change);
-      QCOMPARE(Caret(view->BeforeText), kw::ChangeLine(view->Diff(), DiffSide::Before, press.change) + 1);
-      QCOMPARE(Caret(view->AfterText), kw::ChangeLine(view->Diff(), DiffSide::After, press.change) + 1);
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> presses[] = {
+        {Qt::Key_F7, {}, 0}, {Qt::Key_F7, {}, 1}, {Qt::Key_Down, Qt::AltModifier, 0},
+        {Qt::Key_F7, Qt::ShiftModifier, 1}, {Qt::Key_Up, Qt::AltModifier, 0}};
+    for (const auto& [key, modifiers, change] : presses) {
+      QTest::keyClick(view->windowHandle(), key, modifiers);
+      QCOMPARE(view->CurrentChange(), change);
+      QCOMPARE(Caret(view->BeforeText), kw::ChangeLine(view->Diff(), DiffSide::Before, change) + 1);
+      QCOMPARE(Caret(view->AfterText), kw::ChangeLine(view->Diff(), DiffSide::After, change) + 1);
     }
     QCOMPARE(view->CountLabel->text(), QString("Change 1 of 2"));
 

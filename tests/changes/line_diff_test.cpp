@@ -61,17 +61,13 @@ void ExpectJumpsVisitEveryChange(const LineDiff& diff, DiffSide side, int step) 
   int current = -1, line = 0;
   for (int press = 0; press < count; ++press) {
     const int next = StepChange(diff, side, line, step, current);
-    if (current >= 0) {
-      EXPECT_EQ(next, ((current + step) % count + count) % count);
-    }
+    EXPECT_TRUE(current < 0 || next == ((current + step) % count + count) % count) << next;
     seen.insert(next);
     current = next;
     line = ChangeLine(diff, side, next);
   }
   EXPECT_EQ(int(seen.size()), count);
-  if (count == 0) {
-    EXPECT_EQ(StepChange(diff, side, 0, step), -1);
-  }
+  EXPECT_TRUE(count > 0 || StepChange(diff, side, 0, step) == -1);
 }
 
 TEST(LineDiff, LinesAreCountedAsTheEditorCountsThem) {
@@ -126,12 +122,9 @@ TEST(LineDiff, LargeTextsAreComparedInPieces) {
   Lines after;
   size_t edits = 0;
   for (const std::string& line : before) {
-    if (random() % 20 == 0) {
-      after.push_back("new");
-      edits += 2;
-    } else {
-      after.push_back(line);
-    }
+    const bool edited = random() % 20 == 0;
+    after.push_back(edited ? "new" : line);
+    edits += edited ? 2 : 0;
   }
   const LineDiff diff = DiffLines(Views(before), Views(after));
   const size_t changed = ChangedLines(diff, before, after, BlankRule::Exact);
