@@ -35,13 +35,14 @@ class ProgramArgumentsTest : public QObject {
       for (QByteArray& arg : args) argv.push_back(arg.data());
       const int argc = static_cast<int>(argv.size());
       // What needs no window is known before the toolkit starts, which needs a display.
-      QVERIFY2(kw::AnswersWithoutWindow(argc, argv.data()) == (row.verdict == "answer" || row.verdict == "wrong"),
-               args.join(' ').constData());
+      const bool answers = row.verdict == "answer" || row.verdict == "wrong";
+      QVERIFY2(kw::AnswersWithoutWindow(argc, argv.data()) == answers, args.join(' ').constData());
       if (row.verdict == "toolkit") continue;  // taken out before the program sees them
       const kw::ProgramArguments arguments(argc, argv.data());
+      const std::optional<std::string> document = arguments.Document();
       const QByteArray seen = !arguments.Valid()          ? "wrong"
                               : arguments.AsksForAnswer() ? "answer"
-                              : arguments.Document()      ? "open " + QByteArray::fromStdString(*arguments.Document())
+                              : document                  ? "open " + QByteArray::fromStdString(*document)
                                                           : "window";
       QCOMPARE(seen, row.verdict);
     }

@@ -235,17 +235,15 @@ class SourceEditorTest : public QObject {
     }
 
     const QPalette saved = QApplication::palette();
-    const auto darkPalette = [](int shade) {
-      QPalette dark(QColor(shade, shade, shade), QColor(shade + 10, shade + 10, shade + 10));
-      for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText, QPalette::HighlightedText})
-        dark.setColor(role, QColor(230, 230, 230));
-      return dark;
-    };
-    QApplication::setPalette(darkPalette(30));
+    QPalette dark(QColor(30, 30, 30), QColor(40, 40, 40));
+    for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText, QPalette::HighlightedText})
+      dark.setColor(role, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
     SourceEditor editor;
     editor.SetHighlighter(&highlighter);
     editor.show();
-    QApplication::setPalette(darkPalette(50));
+    dark.setColor(QPalette::Base, QColor(50, 50, 50));
+    QApplication::setPalette(dark);
     QCoreApplication::processEvents();
     const bool same = colours(editor) == expected;
     QApplication::setPalette(saved);

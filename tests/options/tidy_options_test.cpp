@@ -54,7 +54,8 @@ TEST(TidyOptionTable, ReadsAnotherLayout) {
     const char* defaultValue;
   } expected[] = {
       {"clean", "Boolean", "no, yes", "no|yes", false, "yes"},
-      {"accessibility-check", "Enum", "0 (Tidy Classic), 1 (Priority 1 Checks)", "0|1", false, "0 (Tidy Classic)"},
+      {"accessibility-check", "Enum", "0 (Tidy Classic), 1 (Priority 1 Checks)", "0|1", false,
+       "0 (Tidy Classic)"},
       {"new-pre-tags", "Tag Names", "tagX, tagY, ...", "", false, ""},
       {"wrap", "Integer", "0 (no wrapping), 1, 2, ...", "", true, "72"},
   };
