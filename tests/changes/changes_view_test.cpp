@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QTest>
+#include <tuple>
 
 #include "app/main_window.h"
 #include "changes/changes_view.h"
