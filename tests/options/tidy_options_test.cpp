@@ -90,6 +90,7 @@ TEST_F(TidyOptionsLineTest, RefusesWhatTidyWouldNotTake) {
       {"clean", "maybe", "tidy does not take \"maybe\" for clean. It takes one of: no, yes"},
       {"wrap", "-1", "It takes a whole number: 0 (no wrapping), 1, 2, ..."},
       {"char-encoding", "UTF8", ""},
+      {"char-encoding", "utf9", "It takes one of: raw, ascii, latin0"},
       {"accessibility-check", "Tidy Classic", "0 (Tidy Classic)"},
       {"alt-text", "two\nlines", "one line"},
   };
