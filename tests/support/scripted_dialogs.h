@@ -35,42 +35,19 @@ class ScriptedDialogs : public UserDialogs {
     saveFolders.push_back(startFolder);
     return Next(saveAnswers, std::optional<std::string>());
   }
-  // Shown modally for real; its script runs once the dialog is up.
+  // The dialogs are shown modally for real; each script runs once its dialog
+  // is up, and a dialog its script leaves open is cancelled.
   bool RunSearchDialog(QWidget*, TTextSearchDialog& dialog) override {
     ++searchDialogs;
-    QMetaObject::invokeMethod(
-        &dialog,
-        [&dialog, script = Next(searchScripts, SearchScript())] {
-          if (script) script(dialog);
-          if (dialog.isVisible()) dialog.reject();
-        },
-        Qt::QueuedConnection);
-    return dialog.exec() == QDialog::Accepted;
+    return RunScripted(dialog, searchScripts);
   }
   void Beep() override { ++beeps; }
-  // Shown modally for real, like the search dialog; a box its script leaves
-  // open is closed from the title bar.
   bool RunAboutBox(QWidget*, TAboutBox& box) override {
     ++aboutBoxes;
-    QMetaObject::invokeMethod(
-        &box,
-        [&box, script = Next(aboutScripts, AboutScript())] {
-          if (script) script(box);
-          if (box.isVisible()) box.reject();
-        },
-        Qt::QueuedConnection);
-    return box.exec() == QDialog::Accepted;
+    return RunScripted(box, aboutScripts);
   }
-  // Shown modally for real, like the search dialog.
   bool RunTidyOptionsDialog(QWidget*, TTidyOptionsDialog& dialog) override {
-    QMetaObject::invokeMethod(
-        &dialog,
-        [&dialog, script = Next(optionsScripts, OptionsScript())] {
-          if (script) script(dialog);
-          if (dialog.isVisible()) dialog.reject();
-        },
-        Qt::QueuedConnection);
-    return dialog.exec() == QDialog::Accepted;
+    return RunScripted(dialog, optionsScripts);
   }
   // Never starts anything: the address is recorded and the scripted answer given.
   void OpenInDesktop(const QUrl& url, QObject*, std::function<void()> onFailure) override {
@@ -106,6 +83,17 @@ class ScriptedDialogs : public UserDialogs {
   int beeps = 0;
 
  private:
+  template <typename Dialog>
+  static bool RunScripted(Dialog& dialog, std::deque<std::function<void(Dialog&)>>& scripts) {
+    QMetaObject::invokeMethod(
+        &dialog,
+        [&dialog, script = Next(scripts, std::function<void(Dialog&)>())] {
+          if (script) script(dialog);
+          if (dialog.isVisible()) dialog.reject();
+        },
+        Qt::QueuedConnection);
+    return dialog.exec() == QDialog::Accepted;
+  }
   template <typename T>
   static T Next(std::deque<T>& answers, T fallback) {
     if (answers.empty()) return fallback;
