@@ -22,12 +22,11 @@ constexpr const char* kRangeNames[] = {"rsText",  "rsComment",           "rsTagN
 std::string Escaped(std::string_view bytes) {
   std::string out;
   for (unsigned char c : bytes) {
-    char buffer[5] = {static_cast<char>(c)};
-    if (c == '\t' || c == '\r' || c == '\n' || c == '\\')
-      std::snprintf(buffer, sizeof buffer, "\\%c", c == '\t' ? 't' : c == '\r' ? 'r' : c == '\n' ? 'n' : '\\');
-    else if (c < 0x20 || c >= 0x7F)
-      std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
-    out += buffer;
+    const char* named = c == '\t' ? "\\t" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\\' ? "\\\\" : nullptr;
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "\\x%02X", c);
+    const bool plain = c >= 0x20 && c < 0x7F;
+    out += named ? std::string(named) : plain ? std::string(1, static_cast<char>(c)) : std::string(hex);
   }
   return out;
 }
