@@ -108,31 +108,26 @@ TEST(TraceClient, SwitchesItselfOffAndStaysOff) {
   }
 }
 
-TEST(TraceClient, RegistersOnceAndAgainWithEachNewDispatcher) {
+// A new destination unregisters, and the next message registers with it.
+TEST(TraceClient, RegistersOnceAndAgainWithEachNewDispatcherOrDestination) {
   TTraceClientEx client;
   test::CapturingLink& link = test::CaptureTrace(client);
+  client.SetDestinationDetails("Screen");
   client.SendMsg(kTraceInfo, "a");
   client.SendMsg(kTraceInfo, "b");
   link.lookup = {0, false};  // gone, and none started: the message is lost
   client.SendMsg(kTraceInfo, "lost");
   link.lookup = {2, false};
   client.SendMsg(kTraceInfo, "c");
-  EXPECT_EQ(link.Messages(), (Strings{"41 Viewer", "0 a", "0 b", "41 Viewer", "0 c"}));
   EXPECT_TRUE(client.Enabled);
   EXPECT_EQ(client.InstanceId(), "{0F1E2D3C-4B5A-4978-8796-A5B4C3D2E1F0}");
-}
-
-TEST(TraceClient, ANewDestinationUnregistersAndTheNextMessageRegistersWithIt) {
-  TTraceClientEx client;
-  test::CapturingLink& link = test::CaptureTrace(client);
-  client.SetDestinationDetails("Screen");
-  client.SendMsg(kTraceInfo, "a");
   client.SetDestinationDetails("SCREEN");  // the same, letter case aside
-  client.SendMsg(kTraceInfo, "b");
+  client.SendMsg(kTraceInfo, "d");
   client.SetDestinationDetails("Screen 2");
   EXPECT_TRUE(client.InstanceId().empty());
-  client.SendMsg(kTraceInfo, "c");
-  EXPECT_EQ(link.Messages(), (Strings{"41 Screen", "0 a", "0 b", "42 ", "41 Screen 2", "0 c"}));
+  client.SendMsg(kTraceInfo, "e");
+  EXPECT_EQ(link.Messages(),
+            (Strings{"41 Screen", "0 a", "0 b", "41 Screen", "0 c", "0 d", "42 ", "41 Screen 2", "0 e"}));
 }
 
 TEST(TraceClient, SendHandlerSeesOnlyOrdinaryMessagesAndMayKeepThem) {
@@ -196,24 +191,20 @@ TEST(TraceRecord, DatesCountFromTheFirstDayOfYearOne) {
   EXPECT_EQ(TraceDateOf(2026, 12, 6), 739956);
 }
 
-TEST(TraceRecord, ReadsBackWhatItWritesAndRefusesSizesThatDisagree) {
+// Sizes that disagree are the dispatcher test's malformed frames.
+TEST(TraceRecord, ReadsBackWhatItWrites) {
   TraceRecord record;
   record.Type = kTraceObject;
   record.InstanceId = std::string(60, 'i');  // longer than its field
   record.TypeName = "TForm1";
   record.Text = std::string("a\0b", 3);
   record.Details = "x = 1\r\ny = 2\r\n";
-  const std::string bytes = BuildTraceRecord(record);
-  ASSERT_EQ(bytes.size(), 220u + 3 + record.Details.size());
-  const std::optional<TraceRecord> back = ParseTraceRecord(bytes);
+  const std::optional<TraceRecord> back = ParseTraceRecord(BuildTraceRecord(record));
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->InstanceId, std::string(41, 'i'));
-  EXPECT_EQ(back->TypeName, "TForm1");
+  record.InstanceId.resize(41);
+  EXPECT_EQ(BuildTraceRecord(*back), BuildTraceRecord(record));
   EXPECT_EQ(back->Text, record.Text);
   EXPECT_EQ(back->Details, record.Details);
-  EXPECT_FALSE(ParseTraceRecord(bytes.substr(0, bytes.size() - 1)));
-  EXPECT_FALSE(ParseTraceRecord(bytes + '\0'));
-  EXPECT_FALSE(ParseTraceRecord(bytes.substr(0, 100)));
 }
 
 }  // namespace

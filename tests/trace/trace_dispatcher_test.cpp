@@ -186,40 +186,31 @@ TEST_F(TraceDispatcherTest, ListenTakesOnlyAFreeOrStalePathAndCloseRemovesOnlyIt
   EXPECT_EQ(TempFolder::Read(path_), "someone else's");
 }
 
+// On demand, the dispatcher serves while any client stays and ends once the
+// last has gone, or when none came. Clients that keep a place without
+// sending lose it; a quiet client whose frames are all answered keeps it.
 TEST_F(TraceDispatcherTest, OnDemandEndsOnceTheLastClientHasGoneOrNoneCame) {
   dispatcher_.OnDemand = true;
+  dispatcher_.SilentClientTimeout = 50ms;
   {
     Running running(dispatcher_);
-    RawClient first(path_), second(path_);
+    RawClient first(path_), quiet(path_);
     EXPECT_EQ(first.Exchange(Frame(Record(kTraceRegister, "a"))), 1);
-    EXPECT_EQ(second.Exchange(Frame(Record(kTraceRegister, "b"))), 1);
+    EXPECT_EQ(quiet.Exchange(Frame(Record(kTraceRegister, "b"))), 1);
+    RawClient silent(path_), halfSent(path_);
+    halfSent.Send(Frame(Record(kTraceInfo, "cut")).substr(0, 20));
+    EXPECT_TRUE(silent.ClosedByDispatcher());
+    EXPECT_TRUE(halfSent.ClosedByDispatcher());
     first.Close();
-    EXPECT_FALSE(running.EndsWithin(200ms));
-    second.Close();
-    EXPECT_TRUE(running.EndsWithin(std::chrono::milliseconds(kWaitMs)));
+    EXPECT_EQ(quiet.Exchange(Frame(Record(kTraceInfo, "still served"))), 1);
+    quiet.Close();
+    EXPECT_TRUE(running.EndsWithin(test::kTraceWait));
   }
   TraceDispatcher unused;
   ASSERT_TRUE(unused.Listen(folder_.File("unused.sock")));
   unused.OnDemand = true;
   unused.FirstClientTimeout = 50ms;
-  EXPECT_TRUE(Running(unused).EndsWithin(std::chrono::milliseconds(kWaitMs)));
-}
-
-// Clients that keep a place without sending lose it; a quiet client whose
-// frames are all answered keeps it, and the on-demand dispatcher then ends.
-TEST_F(TraceDispatcherTest, ClientsThatOweAFrameAreDroppedAfterTheTimeout) {
-  dispatcher_.OnDemand = true;
-  dispatcher_.SilentClientTimeout = 50ms;
-  Running running(dispatcher_);
-  RawClient quiet(path_);
-  EXPECT_EQ(quiet.Exchange(Frame(Record(kTraceRegister, "a"))), 1);
-  RawClient silent(path_), halfSent(path_);
-  halfSent.Send(Frame(Record(kTraceInfo, "cut")).substr(0, 20));
-  EXPECT_TRUE(silent.ClosedByDispatcher());
-  EXPECT_TRUE(halfSent.ClosedByDispatcher());
-  EXPECT_EQ(quiet.Exchange(Frame(Record(kTraceInfo, "still served"))), 1);
-  quiet.Close();
-  EXPECT_TRUE(running.EndsWithin(std::chrono::milliseconds(kWaitMs)));
+  EXPECT_TRUE(Running(unused).EndsWithin(test::kTraceWait));
 }
 
 TEST(KempwellTraceProgram, PrintsAndAnswersEachRecordAndLeavesNoSocketOnSigterm) {
