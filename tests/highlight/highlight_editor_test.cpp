@@ -69,11 +69,19 @@ void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
-// What is styled so far must be what lexing the whole text afresh gives.
-void CompareStyledWithAFreshLex(SourceEditor& editor) {
-  const long styled = Send(editor, Sci::SCI_GETENDSTYLED);
-  QCOMPARE(StylesOf(editor, 0, styled), ExpectedStyles(std::string(editor.Text())).substr(0, styled));
+// The styles of [from, to) must be what lexing the whole text afresh gives;
+// by default, of what is styled so far.
+void CompareWithAFreshLex(SourceEditor& editor, long from = 0, long to = -1) {
+  if (to < 0) to = Send(editor, Sci::SCI_GETENDSTYLED);
+  QCOMPARE(StylesOf(editor, from, to), ExpectedStyles(std::string(editor.Text())).substr(from, to - from));
 }
+
+// An editor with the highlighter attached.
+struct Painted {
+  Painted() { editor.SetHighlighter(&highlighter); }
+  THTMLHighlighter highlighter;
+  SourceEditor editor;
+};
 
 EditorLexer* LexerOf(SourceEditor& editor) { return qobject_cast<EditorLexer*>(editor.lexer()); }
 
@@ -147,10 +155,9 @@ class HighlightEditorTest : public QObject {
   void onlyWhatIsShownIsStyled() {
     std::string text;
     for (int i = 0; i < 40000; ++i) text += "<tr><td class=\"c\">cell &amp; " + std::to_string(i) + "</td></tr>\n";
-    THTMLHighlighter highlighter;
+    Painted painted;
+    SourceEditor& editor = painted.editor;
     THTMLHighlighter other;
-    SourceEditor editor;
-    editor.SetHighlighter(&highlighter);
     ShowWith(editor, text);
     const long styled = Send(editor, Sci::SCI_GETENDSTYLED);
     QVERIFY2(styled > 0 && styled < static_cast<long>(text.size()) / 100, qPrintable(QString::number(styled)));
@@ -159,7 +166,7 @@ class HighlightEditorTest : public QObject {
     QCOMPARE(Send(editor, Sci::SCI_GETENDSTYLED), 0L);
     Settle();
     QVERIFY(Send(editor, Sci::SCI_GETENDSTYLED) > 0);
-    CompareStyledWithAFreshLex(editor);
+    CompareWithAFreshLex(editor);
   }
 
   // Attaching takes the editor's code page; switching restyles what was
@@ -188,63 +195,46 @@ class HighlightEditorTest : public QObject {
     }
   }
 
-  // A keystroke rescans only the lines it changed; an opened comment restyles
-  // the shown lines below it at once.
-  void typingRestylesTheShownLines() {
-    std::string text;
-    for (int i = 0; i < 60; ++i) text += "<p class=\"x\">text " + std::to_string(i) + "</p>\n";
-    THTMLHighlighter highlighter;
-    SourceEditor editor;
-    editor.SetHighlighter(&highlighter);
-    ShowWith(editor, text);
-    const long shown = Send(editor, Sci::SCI_LINESONSCREEN);
-    QVERIFY(shown >= 10);
-    const long scanned = LexerOf(editor)->LinesScanned();
-    editor.SetCaretPos({4, 16});
-    QTest::keyClicks(&editor, "ab");
-    QTest::keyClick(&editor, Qt::Key_Return);
-    Settle();
-    const long rescanned = LexerOf(editor)->LinesScanned() - scanned;
-    QVERIFY2(rescanned <= 6, qPrintable(QString::number(rescanned)));
-    CompareStyledWithAFreshLex(editor);
-    for (const char* typed : {"<!--", "-->"}) {
-      editor.SetCaretPos({3, 1});
-      QTest::keyClicks(&editor, typed);
-      Settle();
-      QVERIFY(Send(editor, Sci::SCI_GETENDSTYLED) >= editor.LineStart(static_cast<int>(shown)));
-      CompareStyledWithAFreshLex(editor);
-    }
-  }
-
   // What the first screen leaves is styled in the background, also after a
   // jump ahead and keys typed meanwhile, to the same styles as lexing the
-  // whole text afresh; what is shown is styled right at once.
+  // whole text afresh; what is shown is styled right at once, as are the
+  // shown lines below an opened comment. Once all is styled, a keystroke
+  // rescans only the lines it changed.
   void idleStylingStylesTheRestAsAFreshLex() {
     std::mt19937 random(3);
     std::string text;
     while (text.size() < 800000) text += pieces[random() % pieces.size()];
-    THTMLHighlighter highlighter;
-    SourceEditor editor;
-    editor.SetHighlighter(&highlighter);
+    Painted painted;
+    SourceEditor& editor = painted.editor;
     ShowWith(editor, text);
     const long firstScreen = Send(editor, Sci::SCI_GETENDSTYLED);
     const QDeadlineTimer deadline(30000);
     while (Send(editor, Sci::SCI_GETENDSTYLED) == firstScreen && !deadline.hasExpired())
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QVERIFY(Send(editor, Sci::SCI_GETENDSTYLED) > firstScreen);
-    // Ahead past what is styled, back above it, and typed there.
-    for (int line : {editor.LineCount() * 3 / 4, editor.LineCount() / 2, editor.LineCount() / 4}) {
-      editor.SetTopLine(line);
+    auto compareShown = [&] {
       Settle();
       const long top = editor.LineStart(editor.TopLine() - 1);
       const long bottom = editor.LineStart(editor.TopLine() - 1 + int(Send(editor, Sci::SCI_LINESONSCREEN)));
-      QCOMPARE(StylesOf(editor, top, bottom), ExpectedStyles(std::string(editor.Text())).substr(top, bottom - top));
+      CompareWithAFreshLex(editor, top, bottom);
+    };
+    // Ahead past what is styled, back above it, and typed there.
+    for (int line : {editor.LineCount() * 3 / 4, editor.LineCount() / 2, editor.LineCount() / 4}) {
+      editor.SetTopLine(line);
+      compareShown();
     }
     editor.SetCaretPos({editor.LineCount() / 4 + 1, 1});
     QTest::keyClicks(&editor, "<!--");
     QTest::keyClick(&editor, Qt::Key_Return);
+    compareShown();
     const std::string expected = ExpectedStyles(std::string(editor.Text()));
     QTRY_COMPARE_WITH_TIMEOUT(StylesOf(editor), expected, 60000);
+    const long scanned = LexerOf(editor)->LinesScanned();
+    QTest::keyClicks(&editor, "ab");
+    QTest::keyClick(&editor, Qt::Key_Return);
+    compareShown();
+    const long rescanned = LexerOf(editor)->LinesScanned() - scanned;
+    QVERIFY2(rescanned <= 6, qPrintable(QString::number(rescanned)));
   }
 
   // Edits, undo and redo at random places, with styling asked for up to
@@ -265,9 +255,8 @@ class HighlightEditorTest : public QObject {
     for (int i = 0; i < 1100; ++i) manyLines += "a\n";
     std::string text;
     for (int i = 0; i < 200; ++i) text += piece();
-    THTMLHighlighter highlighter;
-    SourceEditor editor;
-    editor.SetHighlighter(&highlighter);
+    Painted painted;
+    SourceEditor& editor = painted.editor;
     editor.resize(400, 200);
     editor.LoadFromFile(folder_.Write("r.htm", text));
     for (int step = 0; step < 400; ++step) {
@@ -292,10 +281,10 @@ class HighlightEditorTest : public QObject {
       }
       const long styledLines = Send(editor, Sci::SCI_LINEFROMPOSITION, Send(editor, Sci::SCI_GETENDSTYLED));
       const long styled = Send(editor, Sci::SCI_POSITIONFROMLINE, styledLines);
-      QCOMPARE(StylesOf(editor, 0, styled), ExpectedStyles(std::string(editor.Text())).substr(0, styled));
+      CompareWithAFreshLex(editor, 0, styled);
     }
     StyleTo(editor, -1);
-    QCOMPARE(StylesOf(editor), ExpectedStyles(std::string(editor.Text())));
+    CompareWithAFreshLex(editor, 0, Send(editor, Sci::SCI_GETLENGTH));
   }
 };
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <random>
+#include <regex>
 
 #include "highlight/html_highlighter.h"
 #include "support/temp_files.h"
@@ -31,39 +32,34 @@ std::string Escaped(std::string_view bytes) {
   return out;
 }
 
-// One line in the golden format: "kind<TAB>bytes" per token, then "-- range".
-// With skipBreaks the CR/LF tokens of a text lexed as one line are left out.
-std::string Lexed(THTMLHighlighter& h, std::string_view line, bool skipBreaks = false) {
+// One line in the golden format: "kind<TAB>bytes" per token, then "-- range"
+// unless withRange is false. With skipBreaks the CR/LF tokens of a text
+// lexed as one line are left out.
+std::string Lexed(THTMLHighlighter& h, std::string_view line, bool skipBreaks = false, bool withRange = true) {
   std::string out;
   for (h.SetLine(line, 0); !h.GetEol(); h.Next()) {
     const std::string token = h.GetToken();
     if (skipBreaks && h.GetTokenKind() == tkSpace && (token == "\n" || token == "\r\n")) continue;
     out += std::string(kKindNames[h.GetTokenKind()]) + "\t" + Escaped(token) + "\n";
   }
-  return out + "-- " + kRangeNames[h.GetRange()] + "\n";
+  return withRange ? out + "-- " + kRangeNames[h.GetRange()] + "\n" : out;
 }
 
-// Lines as an editor holds them: a break at the very end starts no line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  for (size_t end; !text.empty(); text.remove_prefix(std::min(text.size(), end + 1))) {
-    end = text.find('\n');
-    lines.push_back(text.substr(0, end));
-  }
-  return lines;
-}
-
-// Each line starts from the range the previous one ended in.
-std::string LexedByLines(std::string_view text, bool utf8) {
+// Lines as an editor holds them (a break at the very end starts no line),
+// each from the range the previous one ended in; withRanges false leaves
+// only the last range, as lexing the text as one line gives it.
+std::string LexedByLines(std::string_view text, bool utf8, bool withRanges = true) {
   THTMLHighlighter h;
   h.SetUtf8(utf8);
   h.ResetRange();
   std::string out;
-  for (std::string_view line : SplitLines(text)) {
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
     h.SetRange(h.GetRange());
-    out += Lexed(h, line);
+    out += Lexed(h, text.substr(start, end - start), false, withRanges);
+    start = end + 1;
   }
-  return out;
+  return withRanges ? out : out + "-- " + kRangeNames[h.GetRange()] + "\n";
 }
 
 std::string LexedAsOneLine(std::string_view text, bool utf8) {
@@ -72,27 +68,7 @@ std::string LexedAsOneLine(std::string_view text, bool utf8) {
   return Lexed(h, text, true);
 }
 
-// A token stream by lines with only its last end-of-line marker.
-std::string WithoutLineEnds(std::string_view byLines) {
-  std::string out;
-  std::string_view last = "-- rsText";
-  for (std::string_view line : SplitLines(byLines)) {
-    if (line.starts_with("-- "))
-      last = line;
-    else
-      out.append(line).append("\n");
-  }
-  return out.append(last).append("\n");
-}
-
-std::string WithCrLf(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
+std::string WithCrLf(const std::string& text) { return std::regex_replace(text, std::regex("\n"), "\r\n"); }
 
 std::vector<std::string> GoldenCases() {
   std::vector<std::string> names;
@@ -114,8 +90,8 @@ TEST_P(HtmlGoldenFile, SameTokensByLinesAsOneLineAndWithCrLf) {
   ASSERT_EQ(input.find('\r'), std::string::npos);
 
   EXPECT_EQ(LexedByLines(input, utf8), expected) << "line by line";
-  EXPECT_EQ(LexedAsOneLine(input, utf8), WithoutLineEnds(expected)) << "as one line";
-  EXPECT_EQ(LexedAsOneLine(WithCrLf(input), utf8), WithoutLineEnds(expected)) << "as one line, CR LF";
+  EXPECT_EQ(LexedAsOneLine(input, utf8), LexedByLines(input, utf8, false)) << "as one line";
+  EXPECT_EQ(LexedAsOneLine(WithCrLf(input), utf8), LexedByLines(input, utf8, false)) << "as one line, CR LF";
 }
 
 INSTANTIATE_TEST_SUITE_P(HtmlLexer, HtmlGoldenFile, testing::ValuesIn(GoldenCases()),
@@ -225,7 +201,7 @@ TEST(HtmlLexer, RandomLinesAreCoveredExactlyByTokensAndLexAlikeByLines) {
     if (trial % 7 > 1) continue;
     std::string lines;
     for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n) lines += RandomLine(rng, false) + "\n";
-    const std::string byLines = WithoutLineEnds(LexedByLines(lines, utf8));
+    const std::string byLines = LexedByLines(lines, utf8, false);
     ASSERT_EQ(LexedAsOneLine(lines, utf8), byLines) << Escaped(lines);
     ASSERT_EQ(LexedAsOneLine(WithCrLf(lines), utf8), byLines) << Escaped(lines);
   }
