@@ -177,6 +177,7 @@ TEST_F(DispatcherLinkTest, AStartedDispatcherThatDiesIsNotStartedAgain) {
 
   client->SendMsg(kTraceInfo, "second");
   EXPECT_FALSE(client->Enabled);
+  EXPECT_NE(::kill(*dispatcher, 0), 0) << "the dead dispatcher was left a zombie";
   EXPECT_FALSE(listening()) << "a dispatcher was started again";
 }
 
