@@ -68,10 +68,11 @@ class DispatcherLinkTest : public ::testing::Test {
   int32_t registrationAnswer_ = 1;
 };
 
-// A refused registration is passed on as the dispatcher answered it.
-TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUnregisters) {
+// A refused registration is passed on as the dispatcher answered it. A
+// dispatcher that dies switches tracing off, unless another comes.
+TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUnregistersOrItDies) {
   Listen();
-  test::RunningDispatcher running(dispatcher_);
+  auto running = std::make_unique<test::RunningDispatcher>(dispatcher_);
   {
     const auto client = Client();
     TraceARun(*client);
@@ -88,6 +89,27 @@ TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUn
   TraceARun(*refused);
   EXPECT_FALSE(refused->Enabled);
   EXPECT_EQ(Received().back(), "41 Viewer");
+  registrationAnswer_ = 1;
+
+  const auto lasting = Client();
+  const auto dropped = Client();
+  lasting->SendMsg(kTraceInfo, "before");
+  dropped->SendMsg(kTraceInfo, "before");
+  running.reset();
+  dispatcher_.Close();
+
+  dropped->SendMsg(kTraceInfo, "after");
+  EXPECT_FALSE(dropped->Enabled);
+
+  TraceDispatcher second;
+  ASSERT_TRUE(second.Listen(socket_)) << second.Error();
+  second.OnRecord = dispatcher_.OnRecord;
+  test::RunningDispatcher runningSecond(second);
+  lasting->SendMsg(kTraceInfo, "after");
+  EXPECT_TRUE(lasting->Enabled);
+  const Strings all = Received();
+  EXPECT_EQ(Strings(all.end() - 6, all.end()),
+            (Strings{"41 Viewer", "0 before", "41 Viewer", "0 before", "41 Viewer", "0 after"}));
 }
 
 // No dispatcher, none that can be started, and one that never answers
@@ -107,28 +129,6 @@ TEST_F(DispatcherLinkTest, NoDispatcherThatAnswersSwitchesTracingOff) {
     EXPECT_FALSE(client->Enabled) << commandLine.substr(0, 40) << " " << socket;
   }
   ::close(silent);
-}
-
-TEST_F(DispatcherLinkTest, ADispatcherThatDiesSwitchesTracingOffUnlessAnotherComes) {
-  Listen();
-  auto running = std::make_unique<test::RunningDispatcher>(dispatcher_);
-  const auto lasting = Client();
-  const auto dropped = Client();
-  lasting->SendMsg(kTraceInfo, "before");
-  dropped->SendMsg(kTraceInfo, "before");
-  running.reset();
-  dispatcher_.Close();
-
-  dropped->SendMsg(kTraceInfo, "after");
-  EXPECT_FALSE(dropped->Enabled);
-
-  TraceDispatcher second;
-  ASSERT_TRUE(second.Listen(socket_)) << second.Error();
-  second.OnRecord = dispatcher_.OnRecord;
-  test::RunningDispatcher runningSecond(second);
-  lasting->SendMsg(kTraceInfo, "after");
-  EXPECT_TRUE(lasting->Enabled);
-  EXPECT_EQ(Received(), (Strings{"41 Viewer", "0 before", "41 Viewer", "0 before", "41 Viewer", "0 after"}));
 }
 
 TEST_F(DispatcherLinkTest, AStartedDispatcherLogsTheRecordsAndEndsWithItsLastClient) {
