@@ -108,8 +108,9 @@ TEST_F(SafeWriteTest, TheFileKeepsItsModeLinksAndName) {
   EXPECT_EQ(TempFolder::Read(Path("twin.htm")), big);
   EXPECT_TRUE(fs::equivalent(Path("hard.htm"), Path("twin.htm")));
   EXPECT_EQ(TempFolder::Read(Path("thrown.htm")), "old and longer");
-  EXPECT_EQ(Entries(), (std::set<std::string>{"dangling", "fifo", "folder", "fresh", "hard.htm", "kept", "link.htm",
-                                              longest, "page.htm", "thrown.htm", "twin.htm"}));
+  const std::set<std::string> entries = {"dangling", "fifo",    "folder",     "fresh",   "hard.htm", "kept",
+                                         "link.htm", longest, "page.htm", "thrown.htm", "twin.htm"};
+  EXPECT_EQ(Entries(), entries);
 }
 
 // Only this file's own leftovers go; whatever merely looks like one, and a

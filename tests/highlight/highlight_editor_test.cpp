@@ -251,8 +251,7 @@ class HighlightEditorTest : public QObject {
     std::mt19937 random(seed);
     auto pick = [&](long n) { return static_cast<long>(random() % static_cast<unsigned long>(n)); };
     auto piece = [&] { return pieces[static_cast<size_t>(pick(long(pieces.size())))]; };
-    std::string manyLines;
-    for (int i = 0; i < 1100; ++i) manyLines += "a\n";
+    const std::string manyLines = QByteArray("a\n").repeated(1100).toStdString();
     std::string text;
     for (int i = 0; i < 200; ++i) text += piece();
     Painted painted;
@@ -263,22 +262,15 @@ class HighlightEditorTest : public QObject {
       const long length = Send(editor, Sci::SCI_GETLENGTH);
       const auto at = static_cast<unsigned long>(pick(length + 1));
       const long upTo = pick(10) ? 1 + pick(12) : 1 + pick(200);
-      switch (pick(7)) {
-        case 0:
-        case 1:
-          // Now and then more lines than are followed one by one.
-          editor.SendScintilla(Sci::SCI_INSERTTEXT, at, (pick(20) ? piece() : manyLines).c_str());
-          break;
-        case 2:
-        case 4:
-          Send(editor, Sci::SCI_DELETERANGE, at, std::min(upTo, length - long(at)));
-          break;
-        case 3:
-          Send(editor, pick(3) ? Sci::SCI_UNDO : Sci::SCI_REDO);
-          break;
-        default:
-          StyleTo(editor, long(at));
-      }
+      const long action = pick(7);
+      if (action < 2)  // now and then more lines than are followed one by one
+        editor.SendScintilla(Sci::SCI_INSERTTEXT, at, (pick(20) ? piece() : manyLines).c_str());
+      else if (action < 4)
+        Send(editor, Sci::SCI_DELETERANGE, at, std::min(upTo, length - long(at)));
+      else if (action == 4)
+        Send(editor, pick(3) ? Sci::SCI_UNDO : Sci::SCI_REDO);
+      else
+        StyleTo(editor, long(at));
       const long styledLines = Send(editor, Sci::SCI_LINEFROMPOSITION, Send(editor, Sci::SCI_GETENDSTYLED));
       const long styled = Send(editor, Sci::SCI_POSITIONFROMLINE, styledLines);
       CompareWithAFreshLex(editor, 0, styled);

@@ -23,7 +23,8 @@ constexpr const char* kRangeNames[] = {"rsText",  "rsComment",           "rsTagN
 std::string Escaped(std::string_view bytes) {
   std::string out;
   for (unsigned char c : bytes) {
-    const char* named = c == '\t' ? "\\t" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\\' ? "\\\\" : nullptr;
+    const char* named = c == '\t' ? "\\t" : c == '\r' ? "\\r" : c == '\n' ? "\\n" : nullptr;
+    if (c == '\\') named = "\\\\";
     char hex[5];
     std::snprintf(hex, sizeof hex, "\\x%02X", c);
     const bool plain = c >= 0x20 && c < 0x7F;
@@ -35,7 +36,8 @@ std::string Escaped(std::string_view bytes) {
 // One line in the golden format: "kind<TAB>bytes" per token, then "-- range"
 // unless withRange is false. With skipBreaks the CR/LF tokens of a text
 // lexed as one line are left out.
-std::string Lexed(THTMLHighlighter& h, std::string_view line, bool skipBreaks = false, bool withRange = true) {
+std::string Lexed(THTMLHighlighter& h, std::string_view line, bool skipBreaks = false,
+                  bool withRange = true) {
   std::string out;
   for (h.SetLine(line, 0); !h.GetEol(); h.Next()) {
     const std::string token = h.GetToken();

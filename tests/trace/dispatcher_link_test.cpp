@@ -40,8 +40,9 @@ class DispatcherLinkTest : public ::testing::Test {
     return received_;
   }
   // A client whose link knows only this socket, log and command line.
-  std::unique_ptr<TTraceClientEx> Client(std::string commandLine = "", std::chrono::milliseconds answer = 2000ms,
-                                         std::string socket = "", std::string log = "") {
+  std::unique_ptr<TTraceClientEx> Client(std::string commandLine = "",
+                                         std::chrono::milliseconds answer = 2000ms, std::string socket = "",
+                                         std::string log = "") {
     SocketDispatcherLink::Options options;
     options.SocketPath = socket.empty() ? socket_ : socket;
     options.LogPath = log.empty() ? folder_.File("trace.log") : log;

@@ -18,7 +18,8 @@ TEST(TraceViewLine, ColumnsAndEscapes) {
       {77, "", "x", "", "Type 77     -  x"},
       {kTraceInfo, "a\tb", std::string("1\\2\r\n3\x01\x7F\0", 9), "x\ny",
        "Info        a\\tb  1\\\\2\\r\\n3\\x01\\x7F\\x00 | x\\ny"},
-      {kTraceInfo, "", "\xE9t\xE9\xFF\xA0\x85\x9B", "", "Info        -  \xC3\xA9t\xC3\xA9\xC3\xBF\xC2\xA0\\x85\\x9B"},
+      {kTraceInfo, "", "\xE9t\xE9\xFF\xA0\x85\x9B", "",
+       "Info        -  \xC3\xA9t\xC3\xA9\xC3\xBF\xC2\xA0\\x85\\x9B"},
   };
   for (const auto& row : rows) {
     TraceRecord record;
