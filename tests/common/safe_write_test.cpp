@@ -105,7 +105,7 @@ TEST_F(SafeWriteTest, TheFileKeepsItsModeLinksAndName) {
   EXPECT_TRUE(fs::is_symlink(Path("link.htm")));
   for (const std::string name : {"page.htm", "dangling", longest.c_str()})
     EXPECT_EQ(TempFolder::Read(Path(name)), "new") << name;
-  EXPECT_EQ(TempFolder::Read(Path("twin.htm")), big);
+  EXPECT_TRUE(TempFolder::Read(Path("twin.htm")) == big) << "the other name has the old text";
   EXPECT_TRUE(fs::equivalent(Path("hard.htm"), Path("twin.htm")));
   EXPECT_EQ(TempFolder::Read(Path("thrown.htm")), "old and longer");
   const std::set<std::string> entries = {"dangling", "fifo",    "folder",     "fresh",   "hard.htm", "kept",
