@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "support/scoped_env.h"
 #include "support/temp_files.h"
 
 namespace kw {
@@ -44,8 +44,7 @@ bool ResolveWithoutWriteAccess(const std::string& xdgHome, const std::string& ho
 }
 
 TEST(ProgramDir, OverrideIsTakenAsGivenWithoutTrailingSlashes) {
-  const char* const saved = std::getenv("KEMPWELL_PROGRAM_DIR");
-  const std::string restore = saved ? saved : "";
+  const test::ScopedEnv restore("KEMPWELL_PROGRAM_DIR", "");
   const std::string cwd = fs::current_path().string();
   const std::pair<const char*, std::string> cases[] = {
       {"/opt/kw///", "/opt/kw"}, {"///", "/"}, {"relative/dir/", cwd + "/relative/dir"},
@@ -70,7 +69,6 @@ TEST(ProgramDir, OverrideIsTakenAsGivenWithoutTrailingSlashes) {
   if (access(exeDir.c_str(), W_OK) == 0) {
     EXPECT_EQ(ResolveProgramDir(), exeDir);
   }
-  Set("KEMPWELL_PROGRAM_DIR", restore);
 }
 
 TEST(ProgramDir, UnwritableInstallUsesThePerUserDataFolder) {

@@ -52,12 +52,6 @@ int ReplaceAsOrdinaryUser(const std::string& path) {
   return WEXITSTATUS(status);
 }
 
-ino_t Inode(const std::string& path) {
-  struct stat st {};
-  ::stat(path.c_str(), &st);
-  return st.st_ino;
-}
-
 class SafeWriteTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return tmp_.File(name); }
@@ -73,54 +67,50 @@ class SafeWriteTest : public ::testing::Test {
   TempFolder tmp_;
 };
 
-TEST_F(SafeWriteTest, ModeBitsOfOldFileOrUmaskForNewOne) {
-  ::chmod(tmp_.Write("kept", "old").c_str(), 0604);
-  Replace(Path("kept"), "new");
-  EXPECT_EQ(TempFolder::Mode(Path("kept")), 0604u);
-  const mode_t previous = ::umask(027);
-  Replace(Path("fresh"), "x");
-  ::umask(previous);
-  EXPECT_EQ(TempFolder::Mode(Path("fresh")), 0640u);
-}
-
-TEST_F(SafeWriteTest, SymbolicLinkStaysAndItsTargetChanges) {
-  tmp_.Write("page.htm", "old");
+// The file keeps what makes it itself: its mode bits (a new one gets the
+// umask's), a symbolic link stays and its target changes, and hard links stay
+// one file, as renaming over one name would leave the other with the old
+// text. The temporary name is built from the file's: the longest name must
+// still fit. Pieces past the write buffer arrive whole; a producer that
+// throws leaves the old text; no temporary file is left behind. A fifo is
+// refused, as renaming would swap the node for a file.
+TEST_F(SafeWriteTest, TheFileKeepsItsModeLinksAndName) {
+  const std::string longest(255, 'n');
+  for (const std::string name : {"kept", "page.htm", "hard.htm", "thrown.htm", longest.c_str()})
+    tmp_.Write(name, "old and longer");
+  ::chmod(Path("kept").c_str(), 0604);
   ASSERT_EQ(::symlink("page.htm", Path("link.htm").c_str()), 0);
   ASSERT_EQ(::symlink("nowhere", Path("dangling").c_str()), 0);
-  Replace(Path("link.htm"), "new");
-  Replace(Path("dangling"), "here");
-  EXPECT_TRUE(fs::is_symlink(Path("link.htm")));
-  EXPECT_EQ(TempFolder::Read(Path("page.htm")), "new");
-  EXPECT_EQ(TempFolder::Read(Path("dangling")), "here");
-  EXPECT_EQ(Entries(), (std::set<std::string>{"dangling", "link.htm", "page.htm"}));
-}
-
-TEST_F(SafeWriteTest, ThrowingProducerLeavesOldFileAndNoTemporary) {
-  tmp_.Write("page.htm", "old");
-  tmp_.Write("linked.htm", "old");
-  ASSERT_EQ(::link(Path("linked.htm").c_str(), Path("twin.htm").c_str()), 0);
+  ASSERT_EQ(::link(Path("hard.htm").c_str(), Path("twin.htm").c_str()), 0);
+  ASSERT_EQ(::mkdir(Path("folder").c_str(), 0700), 0);
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  std::string big(300u << 10, ' ');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+  const mode_t previous = ::umask(027);
+  const std::pair<std::string, int> replaced[] = {
+      {"kept", 0}, {"link.htm", 0}, {"dangling", 0}, {"hard.htm", 0}, {"fresh", 0}, {longest, 0},
+      {"fifo", EINVAL}, {"folder", EISDIR}, {"missing/page.htm", ENOENT}};
+  for (const auto& [name, error] : replaced)
+    EXPECT_EQ(Replace(Path(name), name == "hard.htm" ? big : "new"), error) << name;
+  EXPECT_EQ(Replace(""), ENOENT);
+  ::umask(previous);
   const auto produce = [](ContentSink& sink) {
     sink.Write(std::string(1u << 20, 'x'));  // past the write buffer, so the temporary file has data
     throw std::logic_error("producer failed");
   };
-  for (const char* name : {"page.htm", "linked.htm"}) {
+  for (const char* name : {"thrown.htm", "twin.htm"})
     EXPECT_THROW(ReplaceFileContent(Path(name), produce), std::logic_error);
-    EXPECT_EQ(TempFolder::Read(Path(name)), "old") << name;
-  }
-  EXPECT_EQ(Entries(), (std::set<std::string>{"linked.htm", "page.htm", "twin.htm"}));
-}
-
-// Renaming over one name would leave the other name with the old text.
-// Pieces past the write buffer arrive whole, too.
-TEST_F(SafeWriteTest, HardLinksStayOneFile) {
-  tmp_.Write("page.htm", "old and longer");
-  ASSERT_EQ(::link(Path("page.htm").c_str(), Path("twin.htm").c_str()), 0);
-  std::string content(300u << 10, ' ');
-  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>('a' + i % 26);
-  EXPECT_EQ(Replace(Path("page.htm"), content), 0);
-  EXPECT_EQ(TempFolder::Read(Path("twin.htm")), content);
-  EXPECT_EQ(Inode(Path("page.htm")), Inode(Path("twin.htm")));
-  EXPECT_EQ(Entries(), (std::set<std::string>{"page.htm", "twin.htm"}));
+  EXPECT_EQ(TempFolder::Mode(Path("kept")), 0604u);
+  EXPECT_EQ(TempFolder::Mode(Path("fresh")), 0640u);
+  EXPECT_TRUE(fs::is_symlink(Path("link.htm")));
+  for (const std::string name : {"page.htm", "dangling", longest.c_str()})
+    EXPECT_EQ(TempFolder::Read(Path(name)), "new") << name;
+  EXPECT_TRUE(TempFolder::Read(Path("twin.htm")) == big) << "the other name has the old text";
+  EXPECT_TRUE(fs::equivalent(Path("hard.htm"), Path("twin.htm")));
+  EXPECT_EQ(TempFolder::Read(Path("thrown.htm")), "old and longer");
+  const std::set<std::string> entries = {"dangling", "fifo",    "folder",     "fresh",   "hard.htm", "kept",
+                                         "link.htm", longest, "page.htm", "thrown.htm", "twin.htm"};
+  EXPECT_EQ(Entries(), entries);
 }
 
 // Only this file's own leftovers go; whatever merely looks like one, and a
@@ -131,9 +121,8 @@ TEST_F(SafeWriteTest, LeftoversOfInterruptedSavesAreRemoved) {
   std::set<std::string> kept = {"page.htm", "link.htm", ".page.htm.kwsave-abc12", ".page.htm.kwsave-abc1234",
                                 ".other.htm.kwsave-abc123", ".link.htm.kwsave-abc123", ".page.htm.kwsave-run123",
                                 ".page.htm.kwsave-:@[`{~"};  // just outside the letters and digits
-  for (const std::string& name : kept) {
+  for (const std::string& name : kept)
     if (name != "link.htm") tmp_.Write(name, "x");
-  }
   const int busy = ::open(Path(".page.htm.kwsave-run123").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(::flock(busy, LOCK_EX), 0);
   ASSERT_EQ(::mkdir(Path(".page.htm.kwsave-dir123").c_str(), 0700), 0);
@@ -155,16 +144,6 @@ TEST_F(SafeWriteTest, LeftoversOfInterruptedSavesAreRemoved) {
   }
   EXPECT_EQ(TempFolder::Read(Path("page.htm")), "new");
   ::close(busy);
-}
-
-TEST_F(SafeWriteTest, RefusedTargetsLeaveTheFolderAsItWas) {
-  ASSERT_EQ(::mkdir(Path("folder").c_str(), 0700), 0);
-  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
-  EXPECT_EQ(Replace(""), ENOENT);
-  EXPECT_EQ(Replace(Path("folder")), EISDIR);
-  EXPECT_EQ(Replace(Path("fifo")), EINVAL);  // renaming would swap the node for a file
-  EXPECT_EQ(Replace(Path("missing/page.htm")), ENOENT);
-  EXPECT_EQ(Entries(), (std::set<std::string>{"fifo", "folder"}));
 }
 
 // A folder the user cannot write still lets a file the user can write be
@@ -200,15 +179,6 @@ TEST_F(SafeWriteTest, PermissionsOfFileAndFolder) {
     EXPECT_EQ(Entries(folder), c.exists ? std::set<std::string>{"page.htm"} : std::set<std::string>{});
     ::chmod(folder.c_str(), 0755);
   }
-}
-
-// The temporary name is built from the file's: the longest name must still fit.
-TEST_F(SafeWriteTest, TheLongestNameIsSaved) {
-  const std::string name(255, 'n');
-  Replace(Path(name), "old");
-  EXPECT_EQ(Replace(Path(name), "new"), 0);
-  EXPECT_EQ(TempFolder::Read(Path(name)), "new");
-  EXPECT_EQ(Entries(), std::set<std::string>{name});
 }
 
 }  // namespace

@@ -9,6 +9,8 @@ namespace {
 
 // The slot table is built from the tag list at compile time; these names
 // hit its edges: shared slots, closing forms, digits, the largest hashes.
+// Names in any case, empty slots, digits ending a name and UTF-8 letters
+// are the golden files'.
 TEST(HtmlTables, TagNameLengthAndClass) {
   const struct {
     const char* text;
@@ -16,20 +18,14 @@ TEST(HtmlTables, TagNameLengthAndClass) {
     TtkTokenKind kind;
     bool utf8 = false;
   } rows[] = {
-      {"!doctype html", 8, tkKey},
       {"/BLOCKQUOTE", 11, tkKey},
       {"/OPTGROUP", 9, tkKey},     // the last slot
-      {"TaBlE>", 5, tkKey},
-      {"h1a", 2, tkKey},           // a letter after the digits is not part of the name
-      {"h7", 2, tkUndefKey},       // an empty slot
       {"A8", 2, tkUndefKey},       // the slot of H1 and I
       {"H01", 3, tkUndefKey},
       {"/BR", 3, tkUndefKey},      // empty elements have no closing form
       {"p\xE9", 1, tkKey},         // Latin-1 letters are not name bytes
-      {"p\xC3\xA9", 3, tkUndefKey, true},
       {"", 0, tkUndefKey},
       {"/!F", 3, tkIdentifier},           // hash 251, the first beyond the table
-      {"xxxxxxxxxxx", 11, tkIdentifier},  // hash 264, beyond the table
       {"/!DOCTYPE", 9, tkIdentifier},
   };
   for (const auto& r : rows) {
@@ -39,17 +35,8 @@ TEST(HtmlTables, TagNameLengthAndClass) {
   }
 }
 
-TEST(HtmlTables, EntityLookup) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"&copy; 2001", "&copy;"}, {"&sigmaf;", "&sigmaf;"}, {"&sigma;", "&sigma;"}, {"&circ;", "&circ;"},
-      {"&COPY;", ""},            {"&apos;", ""},           {"&amp", ""},           {"copy;", ""},
-  };
-  for (const auto& [text, entity] : rows) EXPECT_EQ(EntityName(FindEntity(text)), entity) << text;
-  EXPECT_EQ(EntityName(kEntityCount), "");
-}
-
 // The lookup is indexed by the byte after '&'; it must agree with a plain
-// pass over the table in its order.
+// pass over the table in its order. The table's names are the golden files'.
 TEST(HtmlTables, EntityLookupAgreesWithALinearPass) {
   std::mt19937 rng(3);
   for (int trial = 0; trial < 20000; ++trial) {
@@ -61,6 +48,7 @@ TEST(HtmlTables, EntityLookupAgreesWithALinearPass) {
       if (text.starts_with(EntityName(i))) linear = i;
     ASSERT_EQ(FindEntity(text), linear) << text;
   }
+  EXPECT_EQ(EntityName(kEntityCount), "");
 }
 
 }  // namespace

@@ -39,16 +39,22 @@ class DispatcherLinkTest : public ::testing::Test {
     const std::lock_guard lock(mutex_);
     return received_;
   }
-  // A client whose link knows only this test's socket and command line.
-  std::unique_ptr<TTraceClientEx> Client(std::string commandLine = "", std::chrono::milliseconds answer = 2000ms) {
+  // A client whose link knows only this socket, log and command line.
+  std::unique_ptr<TTraceClientEx> Client(std::string commandLine = "",
+                                         std::chrono::milliseconds answer = 2000ms, std::string socket = "",
+                                         std::string log = "") {
     SocketDispatcherLink::Options options;
-    options.SocketPath = socket_;
-    options.LogPath = folder_.File("trace.log");
+    options.SocketPath = socket.empty() ? socket_ : socket;
+    options.LogPath = log.empty() ? folder_.File("trace.log") : log;
     options.CommandLine = commandLine.empty() ? folder_.File("no such dispatcher") : commandLine;
     options.AnswerTimeout = answer;
     auto client = std::make_unique<TTraceClientEx>();
     client->SetLink(std::make_unique<SocketDispatcherLink>(options));
     return client;
+  }
+  // A client that starts the dispatcher program.
+  std::unique_ptr<TTraceClientEx> StartingClient(const std::string& socket, const std::string& log = "") {
+    return Client(QuoteArgument(KW_TRACE_PROGRAM) + " --socket " + QuoteArgument(socket), 2000ms, socket, log);
   }
   static void TraceARun(TTraceClientEx& client) {
     const TTraceMethodHandle trace = client.TraceMethod("btRunClick");
@@ -63,10 +69,11 @@ class DispatcherLinkTest : public ::testing::Test {
   int32_t registrationAnswer_ = 1;
 };
 
-// A refused registration is passed on as the dispatcher answered it.
-TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUnregisters) {
+// A refused registration is passed on as the dispatcher answered it. A
+// dispatcher that dies switches tracing off, unless another comes.
+TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUnregistersOrItDies) {
   Listen();
-  test::RunningDispatcher running(dispatcher_);
+  auto running = std::make_unique<test::RunningDispatcher>(dispatcher_);
   {
     const auto client = Client();
     TraceARun(*client);
@@ -83,33 +90,8 @@ TEST_F(DispatcherLinkTest, RecordsReachARunningDispatcherInOrderUntilTheClientUn
   TraceARun(*refused);
   EXPECT_FALSE(refused->Enabled);
   EXPECT_EQ(Received().back(), "41 Viewer");
-}
+  registrationAnswer_ = 1;
 
-TEST_F(DispatcherLinkTest, NoDispatcherAndNoneThatCanBeStartedSwitchesTracingOff) {
-  const std::string tooLong = "true " + std::string(260, 'a');
-  for (const std::string& commandLine : {folder_.File("no such dispatcher"), std::string("true"), tooLong}) {
-    const auto client = Client(commandLine);
-    TraceARun(*client);
-    EXPECT_FALSE(client->Enabled) << commandLine.substr(0, 40);
-  }
-}
-
-TEST_F(DispatcherLinkTest, ADispatcherThatNeverAnswersSwitchesTracingOff) {
-  // Listening, but never accepting: a connection succeeds and nothing answers.
-  const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un address;
-  ASSERT_TRUE(MakeSocketAddress(socket_, address));
-  ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(silent, 4), 0);
-  const auto client = Client("", 50ms);
-  TraceARun(*client);
-  EXPECT_FALSE(client->Enabled);
-  ::close(silent);
-}
-
-TEST_F(DispatcherLinkTest, ADispatcherThatDiesSwitchesTracingOffUnlessAnotherComes) {
-  Listen();
-  auto running = std::make_unique<test::RunningDispatcher>(dispatcher_);
   const auto lasting = Client();
   const auto dropped = Client();
   lasting->SendMsg(kTraceInfo, "before");
@@ -122,26 +104,32 @@ TEST_F(DispatcherLinkTest, ADispatcherThatDiesSwitchesTracingOffUnlessAnotherCom
 
   TraceDispatcher second;
   ASSERT_TRUE(second.Listen(socket_)) << second.Error();
-  Strings secondReceived;
-  second.OnRecord = [&](const TraceRecord& record) {
-    secondReceived.push_back(std::to_string(record.Type) + " " + record.Text);
-    return 1;
-  };
+  second.OnRecord = dispatcher_.OnRecord;
   test::RunningDispatcher runningSecond(second);
   lasting->SendMsg(kTraceInfo, "after");
   EXPECT_TRUE(lasting->Enabled);
-  EXPECT_EQ(Received(), (Strings{"41 Viewer", "0 before", "41 Viewer", "0 before"}));
-  EXPECT_EQ(secondReceived, (Strings{"41 Viewer", "0 after"}));
+  const Strings all = Received();
+  EXPECT_EQ(Strings(all.end() - 6, all.end()),
+            (Strings{"41 Viewer", "0 before", "41 Viewer", "0 before", "41 Viewer", "0 after"}));
 }
 
-std::unique_ptr<TTraceClientEx> StartingClient(const std::string& socket, const std::string& log) {
-  SocketDispatcherLink::Options options;
-  options.SocketPath = socket;
-  options.LogPath = log;
-  options.CommandLine = QuoteArgument(KW_TRACE_PROGRAM) + " --socket " + QuoteArgument(socket);
-  auto client = std::make_unique<TTraceClientEx>();
-  client->SetLink(std::make_unique<SocketDispatcherLink>(options));
-  return client;
+// No dispatcher, none that can be started, and one that never answers
+// (listening but never accepting: a connection succeeds and nothing answers).
+TEST_F(DispatcherLinkTest, NoDispatcherThatAnswersSwitchesTracingOff) {
+  const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address;
+  ASSERT_TRUE(MakeSocketAddress(socket_, address));
+  ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(silent, 4), 0);
+  const std::string none = folder_.File("none.sock"), tooLong = "true " + std::string(260, 'a');
+  const std::pair<std::string, std::string> cases[] = {
+      {"", socket_}, {"", none}, {"true", none}, {tooLong, none}};
+  for (const auto& [commandLine, socket] : cases) {
+    const auto client = Client(commandLine, 50ms, socket);
+    TraceARun(*client);
+    EXPECT_FALSE(client->Enabled) << commandLine.substr(0, 40) << " " << socket;
+  }
+  ::close(silent);
 }
 
 TEST_F(DispatcherLinkTest, AStartedDispatcherLogsTheRecordsAndEndsWithItsLastClient) {
@@ -167,7 +155,7 @@ TEST_F(DispatcherLinkTest, AStartedDispatcherLogsTheRecordsAndEndsWithItsLastCli
 }
 
 TEST_F(DispatcherLinkTest, AStartedDispatcherThatDiesIsNotStartedAgain) {
-  const auto client = StartingClient(socket_, folder_.File("trace.log"));
+  const auto client = StartingClient(socket_);
   client->SendMsg(kTraceInfo, "first");
   ASSERT_TRUE(client->Enabled);
   // The dispatcher's process, as the socket's other end tells it.
@@ -190,6 +178,7 @@ TEST_F(DispatcherLinkTest, AStartedDispatcherThatDiesIsNotStartedAgain) {
 
   client->SendMsg(kTraceInfo, "second");
   EXPECT_FALSE(client->Enabled);
+  EXPECT_NE(::kill(*dispatcher, 0), 0) << "the dead dispatcher was left a zombie";
   EXPECT_FALSE(listening()) << "a dispatcher was started again";
 }
 
