@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,120 +48,94 @@ TEST(ConsoleRunner, OutputArrivesWholeInSmallChunksOrIsCollectedUpToTheLimit) {
   EXPECT_LE(largest, 1024u);
   EXPECT_EQ(flood.StdOutText, "");
   // Over the limit the rest must still be read for the child to end.
-  const struct {
-    std::string line;
-    bool merge;
-    size_t limit;
-    std::string out, err;
-  } cases[] = {
-      {ChildLine({"flood", "3000000"}), false, 1000, Pattern(1000), ""},
-      {ChildLine({"flood", "5000", "2"}), false, 1500, "", Pattern(1500)},
-      {ChildLine({"both"}), true, 100, "o0\ne0\no1\ne1\no2\ne2\no3\ne3\no4\ne4\n", ""},
-  };
-  for (const auto& c : cases) {
-    TRedirectedConsole runner(c.line);
-    runner.MergeStdErr = c.merge;
-    runner.CollectLimit = c.limit;
+  const std::tuple<std::string, bool, std::string, std::string> cases[] = {
+      {"1", false, Pattern(1000), ""}, {"2", false, "", Pattern(1000)}, {"2", true, Pattern(1000), ""}};
+  for (const auto& [fd, merge, out, err] : cases) {
+    TRedirectedConsole runner(ChildLine({"flood", "3000000", fd}));
+    runner.MergeStdErr = merge;
+    runner.CollectLimit = 1000;
     runner.Run();
-    EXPECT_TRUE(runner.StdOutText == c.out) << c.line << ": " << runner.StdOutText.size() << " bytes";
-    EXPECT_EQ(runner.StdErrText, c.err) << c.line;
+    EXPECT_TRUE(runner.StdOutText == out && runner.StdErrText == err) << fd << merge;
   }
   EXPECT_TRUE(NoChildLeft());
 }
 
+// A child that could not start calls no event. With SIGCHLD ignored the kernel
+// reaps the child, and its status is lost. A grandchild that keeps the output
+// pipes open does not hold the run.
 TEST(ConsoleRunner, HowTheChildEndedIsKnownAtItsOneTerminate) {
-  // With SIGCHLD ignored the kernel reaps the child, and its status is lost.
-  // A grandchild that keeps the output pipes open does not hold the run.
-  const std::tuple<std::string, int, bool> cases[] = {
-      {"exit", 3, false}, {"exit", -1, true}, {"grandchild", 0, false}};
-  for (const auto& [mode, status, ignoreChildEnd] : cases) {
-    if (ignoreChildEnd) ::signal(SIGCHLD, SIG_IGN);
-    TRedirectedConsole runner(ChildLine({mode, "3"}));
-    int terminated = 0;
+  const test::TempFolder dir;
+  const std::string plain = QuoteArgument(dir.Write("plain", "#!/bin/sh\n"));
+  const struct {
+    std::string line;
+    int status, startError;
+    bool ignoreChildEnd;
+  } cases[] = {{ChildLine({"exit", "3"}), 3, 0, false},  {ChildLine({"exit", "3"}), -1, 0, true},
+               {ChildLine({"grandchild"}), 0, 0, false}, {"kw-no-such-program", -1, ENOENT, false},
+               {plain, -1, EACCES, false}};
+  for (const auto& c : cases) {
+    if (c.ignoreChildEnd) ::signal(SIGCHLD, SIG_IGN);
+    TRedirectedConsole runner(c.line);
+    int terminated = 0, others = 0;
+    runner.OnStdErr = [&](TRedirectedConsole&, std::string_view) { ++others; };
+    runner.OnIdle = [&](TRedirectedConsole&) { others += c.startError; };
     runner.OnTerminate = [&](TRedirectedConsole& sender) {
       ++terminated;
       EXPECT_FALSE(sender.Running());
-      EXPECT_EQ(sender.ExitStatus(), status) << mode;
+      EXPECT_EQ(sender.ExitStatus(), c.status) << c.line;
       EXPECT_EQ(sender.EndSignal(), 0);
     };
     runner.Run();
     ::signal(SIGCHLD, SIG_DFL);
     if (runner.StdOutText.starts_with("grandchild ")) ::kill(std::stoi(runner.StdOutText.substr(11)), SIGKILL);
-    EXPECT_EQ(terminated, 1) << mode;
+    EXPECT_EQ(runner.StartError, c.startError) << c.line;
+    EXPECT_EQ(terminated, c.startError ? 0 : 1) << c.line;
+    EXPECT_EQ(others, 0) << c.line;
   }
   EXPECT_TRUE(NoChildLeft());
 }
 
-TEST(ConsoleRunner, AFailedStartCallsNoEventAndGivesTheReason) {
-  const test::TempFolder dir;
-  const std::string plain = dir.Write("plain", "#!/bin/sh\n");
-  ::chmod(plain.c_str(), 0644);
-  for (const auto& [line, error] : {std::pair{std::string("kw-no-such-program"), ENOENT},
-                                    std::pair{QuoteArgument(plain), EACCES}}) {
-    TRedirectedConsole runner(line);
-    int calls = 0;
-    runner.OnStdOut = runner.OnStdErr = [&](TRedirectedConsole&, std::string_view) { ++calls; };
-    runner.OnIdle = runner.OnTerminate = [&](TRedirectedConsole&) { ++calls; };
-    runner.Run();
-    EXPECT_EQ(runner.StartError, error) << line;
-    EXPECT_FALSE(runner.Running());
-    EXPECT_EQ(calls, 0);
-  }
-}
-
-TEST(ConsoleRunner, AChildIgnoringTermIsKilledAndReaped) {
-  for (const bool blocking : {true, false}) {
-    SCOPED_TRACE(blocking ? "Stop" : "RequestStop");
-    TRedirectedConsole runner(ChildLine({"ignore-term"}));
-    runner.TerminateTimeout = 200;
-    bool runningAfterStop = !blocking;
-    int idle = 0, idleAtRequest = -1, terminated = 0;
-    runner.OnStdOut = [&](TRedirectedConsole& sender, std::string_view text) {
-      if (text != "ready\n") return;
-      idleAtRequest = idle;
-      blocking ? sender.Stop() : sender.RequestStop();
-      runningAfterStop = sender.Running();
-    };
-    // A stop button pressed again and again must not put the kill off.
-    runner.OnIdle = [&](TRedirectedConsole& sender) {
-      ++idle;
-      if (idleAtRequest >= 0) sender.RequestStop();
-    };
-    runner.OnTerminate = [&](TRedirectedConsole&) { ++terminated; };
-    runner.Run();
-    EXPECT_EQ(runningAfterStop, !blocking);
-    EXPECT_EQ(runner.StopRequested(), !blocking);
-    EXPECT_TRUE(blocking || idle > idleAtRequest) << "killed with no OnIdle between";
-    EXPECT_EQ(runner.EndSignal(), SIGKILL);
-    EXPECT_EQ(runner.ExitStatus(), -1);
-    EXPECT_EQ(terminated, 1);
-    EXPECT_TRUE(NoChildLeft());
-  }
-}
-
-// The child's stdin stays open, so a child that reads it waits; a stop ends
-// it, and a runner destroyed from its own event returns from Run at once.
-TEST(ConsoleRunner, AChildReadingStdinWaitsUntilStoppedOrDestroyed) {
-  for (const std::string how : {"stop", "destroy from OnIdle", "destroy from OnStdOut"}) {
-    SCOPED_TRACE(how);
-    auto runner = std::make_unique<TRedirectedConsole>(ChildLine({"read-stdin"}));
+// A stop terminates the child, and kills it when it ignores that: never with
+// no OnIdle between the request and the kill, nor later for the request being
+// repeated. The child's stdin stays open, so a child that reads it waits. A
+// runner destroyed from its own event returns from Run at once.
+TEST(ConsoleRunner, AStoppedChildIsEndedAndReaped) {
+  const std::tuple<const char*, std::string, int, int> cases[] = {
+      {"ignore-term", "Stop", SIGKILL, 200},          {"ignore-term", "RequestStop", SIGKILL, 200},
+      {"ignore-term", "RequestStop", SIGKILL, 0},     {"read-stdin", "RequestStop", SIGTERM, 200},
+      {"read-stdin", "destroy from OnIdle", 0, 200},  {"read-stdin", "destroy from OnStdOut", 0, 200}};
+  for (const auto& [mode, how, signal, timeout] : cases) {
+    SCOPED_TRACE(how + " " + mode);
+    auto runner = std::make_unique<TRedirectedConsole>(ChildLine({mode}));
     TRedirectedConsole* const alive = runner.get();
-    std::string received;
-    int idleWhileReading = 0, terminated = 0;
-    runner->OnStdOut = [&](TRedirectedConsole&, std::string_view chunk) {
-      received += chunk;
+    runner->TerminateTimeout = timeout;
+    bool received = false, runningAfterStop = true;
+    int idleWhileWaiting = 0, idleAfterRequest = 0, terminated = 0;
+    runner->OnStdOut = [&](TRedirectedConsole&, std::string_view) {
+      received = true;
       if (how == "destroy from OnStdOut") runner.reset();
     };
     runner->OnIdle = [&](TRedirectedConsole& sender) {
-      if (received != "reading\n" || ++idleWhileReading < 3) return;
-      how == "stop" ? sender.RequestStop() : runner.reset();
+      if (sender.StopRequested()) {
+        ++idleAfterRequest;
+        sender.RequestStop();
+      }
+      if (!received || ++idleWhileWaiting != 3) return;
+      if (how == "Stop") {
+        sender.Stop();
+        runningAfterStop = sender.Running();
+      } else {
+        how == "RequestStop" ? sender.RequestStop() : runner.reset();
+      }
     };
     runner->OnTerminate = [&](TRedirectedConsole&) { ++terminated; };
     alive->Run();
-    EXPECT_EQ(received, "reading\n");
-    EXPECT_EQ(runner == nullptr, how != "stop");
-    EXPECT_EQ(terminated, how == "stop" ? 1 : 0);
-    EXPECT_EQ(runner ? runner->EndSignal() : SIGTERM, SIGTERM);
+    EXPECT_EQ(runner == nullptr, how.starts_with("destroy"));
+    EXPECT_EQ(terminated, runner ? 1 : 0);
+    EXPECT_EQ(runner ? runner->EndSignal() : 0, signal);
+    EXPECT_EQ(runner ? runner->ExitStatus() : -1, -1);
+    EXPECT_TRUE(how != "RequestStop" || signal != SIGKILL || idleAfterRequest > 0) << "killed with no OnIdle between";
+    EXPECT_EQ(runningAfterStop, how != "Stop");
     EXPECT_TRUE(NoChildLeft());
   }
 }

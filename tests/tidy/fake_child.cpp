@@ -1,7 +1,6 @@
 // A child process for the runner tests; its first argument chooses what it does:
 //   exit N            ends at once, writing nothing, with exit status N
 //   flood N [FD]      N bytes of the test pattern to FD (default 1)
-//   both              numbered lines to stdout and stderr in turn
 //   ignore-term       ignores SIGTERM, says "ready" and sleeps
 //   read-stdin        says "reading", then reads stdin to its end
 //   describe ARGS...  its open descriptors, whether it leads its process
@@ -65,11 +64,6 @@ int main(int argc, char** argv) {
     return std::atoi(arg);
   } else if (mode == "flood") {
     WriteAll(argc > 3 ? std::atoi(argv[3]) : 1, Pattern(std::strtoul(arg, nullptr, 10)));
-  } else if (mode == "both") {
-    for (int i = 0; i < 5; ++i) {
-      WriteAll(1, "o" + std::to_string(i) + "\n");
-      WriteAll(2, "e" + std::to_string(i) + "\n");
-    }
   } else if (mode == "ignore-term") {
     ::signal(SIGTERM, SIG_IGN);
     WriteAll(1, "ready\n");
