@@ -22,6 +22,8 @@ std::string ChildLine(std::initializer_list<std::string_view> args) {
   return line;
 }
 
+std::string Shell(const std::string& script) { return "/bin/sh -c " + QuoteArgument(script); }
+
 // What fake_child writes for "flood N".
 std::string Pattern(size_t size) {
   std::string bytes(size, '\0');
@@ -70,8 +72,10 @@ TEST(ConsoleRunner, HowTheChildEndedIsKnownAtItsOneTerminate) {
     std::string line;
     int status, startError;
     bool ignoreChildEnd;
-  } cases[] = {{ChildLine({"exit", "3"}), 3, 0, false},  {ChildLine({"exit", "3"}), -1, 0, true},
-               {ChildLine({"grandchild"}), 0, 0, false}, {"kw-no-such-program", -1, ENOENT, false},
+  } cases[] = {{Shell("exit 3"), 3, 0, false},
+               {Shell("exit 3"), -1, 0, true},
+               {Shell("sleep 300 & echo grandchild $!"), 0, 0, false},
+               {"kw-no-such-program", -1, ENOENT, false},
                {plain, -1, EACCES, false}};
   for (const auto& c : cases) {
     if (c.ignoreChildEnd) ::signal(SIGCHLD, SIG_IGN);
@@ -100,13 +104,14 @@ TEST(ConsoleRunner, HowTheChildEndedIsKnownAtItsOneTerminate) {
 // repeated. The child's stdin stays open, so a child that reads it waits. A
 // runner destroyed from its own event returns from Run at once.
 TEST(ConsoleRunner, AStoppedChildIsEndedAndReaped) {
-  const std::tuple<const char*, std::string, int, int> cases[] = {
-      {"ignore-term", "Stop", SIGKILL, 200},          {"ignore-term", "RequestStop", SIGKILL, 200},
-      {"ignore-term", "RequestStop", SIGKILL, 0},     {"read-stdin", "RequestStop", SIGTERM, 200},
-      {"read-stdin", "destroy from OnIdle", 0, 200},  {"read-stdin", "destroy from OnStdOut", 0, 200}};
-  for (const auto& [mode, how, signal, timeout] : cases) {
-    SCOPED_TRACE(how + " " + mode);
-    auto runner = std::make_unique<TRedirectedConsole>(ChildLine({mode}));
+  const std::string ignoreTerm = "trap '' TERM; echo ready; sleep 300", readStdin = "echo reading; cat";
+  const std::tuple<std::string, std::string, int, int> cases[] = {
+      {ignoreTerm, "Stop", SIGKILL, 200},          {ignoreTerm, "RequestStop", SIGKILL, 200},
+      {ignoreTerm, "RequestStop", SIGKILL, 0},     {readStdin, "RequestStop", SIGTERM, 200},
+      {readStdin, "destroy from OnIdle", 0, 200},  {readStdin, "destroy from OnStdOut", 0, 200}};
+  for (const auto& [script, how, signal, timeout] : cases) {
+    SCOPED_TRACE(how + " " + script);
+    auto runner = std::make_unique<TRedirectedConsole>(Shell(script));
     TRedirectedConsole* const alive = runner.get();
     runner->TerminateTimeout = timeout;
     bool received = false, runningAfterStop = true;

@@ -1,14 +1,10 @@
-// A child process for the runner tests; its first argument chooses what it does:
-//   exit N            ends at once, writing nothing, with exit status N
+// A child process for the runner tests, for what a shell cannot show; its
+// first argument chooses what it does:
 //   flood N [FD]      N bytes of the test pattern to FD (default 1)
-//   ignore-term       ignores SIGTERM, says "ready" and sleeps
-//   read-stdin        says "reading", then reads stdin to its end
 //   describe ARGS...  its open descriptors, whether it leads its process
 //                     group, LC_ALL, PATH and KW_RUNNER_KEPT, one a line,
 //                     then each further argument followed by a NUL byte
-//   grandchild        starts a process that keeps stdout open and sleeps, names it, ends
 #include <dirent.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,28 +56,10 @@ std::string Described(int argc, char** argv) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const char* arg = argc > 2 ? argv[2] : "";
-  if (mode == "exit") {
-    return std::atoi(arg);
-  } else if (mode == "flood") {
+  if (mode == "flood") {
     WriteAll(argc > 3 ? std::atoi(argv[3]) : 1, Pattern(std::strtoul(arg, nullptr, 10)));
-  } else if (mode == "ignore-term") {
-    ::signal(SIGTERM, SIG_IGN);
-    WriteAll(1, "ready\n");
-    ::sleep(300);
-  } else if (mode == "read-stdin") {
-    WriteAll(1, "reading\n");
-    char buffer[4096];
-    while (::read(0, buffer, sizeof buffer) > 0) {
-    }
   } else if (mode == "describe") {
     WriteAll(1, Described(argc, argv));
-  } else if (mode == "grandchild") {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::sleep(300);
-      ::_exit(0);
-    }
-    WriteAll(1, "grandchild " + std::to_string(pid) + "\n");
   } else {
     return 2;
   }
