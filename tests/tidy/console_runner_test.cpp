@@ -139,7 +139,8 @@ TEST(ConsoleRunner, AStoppedChildIsEndedAndReaped) {
     EXPECT_EQ(terminated, runner ? 1 : 0);
     EXPECT_EQ(runner ? runner->EndSignal() : 0, signal);
     EXPECT_EQ(runner ? runner->ExitStatus() : -1, -1);
-    EXPECT_TRUE(how != "RequestStop" || signal != SIGKILL || idleAfterRequest > 0) << "killed with no OnIdle between";
+    EXPECT_TRUE(how != "RequestStop" || signal != SIGKILL || idleAfterRequest > 0)
+        << "killed with no OnIdle between";
     EXPECT_EQ(runningAfterStop, how != "Stop");
     EXPECT_TRUE(NoChildLeft());
   }

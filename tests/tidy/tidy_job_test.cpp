@@ -75,7 +75,8 @@ class TidyJobTest : public ::testing::Test {
 // the first line of params.txt; the document's file is not touched. Stale
 // files of an earlier failed run are not taken for this run's.
 TEST_F(TidyJobTest, ARunCleansTheUnsavedTextAndListsTheSecondReport) {
-  EXPECT_EQ(LoadTidyOptions(tidy_.ProgramDir(), TextEncoding::Latin1), std::vector<std::string>{DefaultTidyOptions});
+  EXPECT_EQ(LoadTidyOptions(tidy_.ProgramDir(), TextEncoding::Latin1),
+            std::vector<std::string>{DefaultTidyOptions});
   tidy_.ProgramFolder().Write("params.txt", "--indent auto\r\n--ignored yes\r\n");
   tidy_.ProgramFolder().Write("~tidied.htm", "stale");
   tidy_.SetReport("line 12 column 5 - Warning: b\nline 3 column 1 - Warning: a\nline 12 column 9 - Warning: b\n");
@@ -85,9 +86,11 @@ TEST_F(TidyJobTest, ARunCleansTheUnsavedTextAndListsTheSecondReport) {
   EXPECT_EQ(TempFolder::Read(doc), "<p>on disk");
   EXPECT_EQ(outcome.rows, "3| Warning: a\n12| Warning: b\n");
   EXPECT_EQ(outcome.status, "2 Warnings");
-  const std::string errs = tidy_.ProgramFolder().File("errs.txt"), cleaned = tidy_.ProgramFolder().File("~tidied.htm");
+  const std::string errs = tidy_.ProgramFolder().File("errs.txt");
+  const std::string cleaned = tidy_.ProgramFolder().File("~tidied.htm");
+  const std::string unsaved = tidy_.ProgramFolder().File("~unsaved.htm");
   EXPECT_EQ(tidy_.Runs(), (std::vector<std::vector<std::string>>{
-                              {"-f", errs, "--indent", "auto", "-o", cleaned, tidy_.ProgramFolder().File("~unsaved.htm")},
+                              {"-f", errs, "--indent", "auto", "-o", cleaned, unsaved},
                               {"-f", errs, "--indent", "auto", cleaned}}));
   // English reports, whatever the user's language.
   EXPECT_EQ(tidy_.LocaleLog(), "C\nC\n");
@@ -122,8 +125,8 @@ TEST_F(TidyJobTest, ACleanedDocumentIsTakenOnlyWhenTidyPromisesIt) {
   } cases[] = {
       {{{"FAKE_TIDY_NO_OUTPUT", "1"}}, "2 Warnings - not cleaned: tidy found errors", false},
       {{{"FAKE_TIDY_CRASH", "1"}}, "2 Warnings - not cleaned: tidy ended abnormally (Segmentation fault)", true},
-      {{{"FAKE_TIDY_NO_OUTPUT", "1"}, {"FAKE_TIDY_EXIT", "1"}}, "2 Warnings - not cleaned: tidy wrote no cleaned document",
-       true},
+      {{{"FAKE_TIDY_NO_OUTPUT", "1"}, {"FAKE_TIDY_EXIT", "1"}},
+       "2 Warnings - not cleaned: tidy wrote no cleaned document", true},
       {{{"FAKE_TIDY_EXIT", "7"}}, "2 Warnings - not cleaned: tidy ended with exit status 7", true},
   };
   const std::string doc = docs_.Write("p.htm", "<p>hello\n<xyz>unknown</xyz>\n");
@@ -164,7 +167,8 @@ TEST_F(TidyJobTest, TheFirstRunsRowsAreHandedOnWithTheRealTidy) {
   ScopedEnv realTidy("PATH", "/usr/local/bin:/usr/bin:/bin");
   const Outcome cleaned = Run(docs_.Write("p.htm", "<title>t</title>\n<p>one\n<center>two</center>\n"));
   EXPECT_EQ(cleaned.result, TidyOutcome::Cleaned);
-  EXPECT_EQ(cleaned.firstRows, "1| Warning: missing <!DOCTYPE> declaration\n2| Warning: inserting implicit <body>\n");
+  EXPECT_EQ(cleaned.firstRows,
+            "1| Warning: missing <!DOCTYPE> declaration\n2| Warning: inserting implicit <body>\n");
   EXPECT_EQ(cleaned.rows, "0|No warnings or errors were found\n");
   EXPECT_EQ(cleaned.status, "0 Warnings");
 }
@@ -310,7 +314,8 @@ TEST_F(HeadlessTidyTest, DocumentsAreReportedInTheGivenOrderEachFromItsOwnRun) {
 // worst of the documents', a failure over a document not cleaned.
 TEST_F(HeadlessTidyTest, TheRealTidy) {
   ScopedEnv realTidy("PATH", "/usr/local/bin:/usr/bin:/bin");
-  const std::string text = "<p>Voil\xC3\xA0 \xE2\x82\xAC caf\xC3\xA9 \xF0\x9F\x98\x80 \xE4\xB8\xAD\xE6\x96\x87</p>";
+  const std::string text =
+      "<p>Voil\xC3\xA0 \xE2\x82\xAC caf\xC3\xA9 \xF0\x9F\x98\x80 \xE4\xB8\xAD\xE6\x96\x87</p>";
   const std::string page = docs_.Write("utf8.htm", "<title>t</title>\n" + text + "\n");
   EXPECT_EQ(Headless({page, "--output", docs_.File("clean.htm")}), kHeadlessCleaned) << err_.str();
   EXPECT_NE(TempFolder::Read(docs_.File("clean.htm")).find(text), std::string::npos);

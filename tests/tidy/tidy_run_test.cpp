@@ -46,8 +46,9 @@ class TidyRunTest : public QObject {
   std::string Text() { return std::string(Editor().Text()); }
   QStringList ListRows() {
     QStringList rows;
-    for (int r = 0; r < form_->DiagModel->rowCount(); ++r)
-      rows << form_->DiagModel->index(r, 0).data().toString() + "|" + form_->DiagModel->index(r, 1).data().toString();
+    const kw::TDiagListModel& model = *form_->DiagModel;
+    for (int r = 0; r < model.rowCount(); ++r)
+      rows << model.index(r, 0).data().toString() + "|" + model.index(r, 1).data().toString();
     return rows;
   }
   void ClickRow(int row) {
@@ -68,11 +69,11 @@ class TidyRunTest : public QObject {
   }
   // No working file is left, and no tidy runs on.
   bool RunLeftNothing() const {
-    for (const pid_t pid : tidy_->Pids())
-      if (::kill(pid, 0) == 0) return false;
+    bool left = false;
+    for (const pid_t pid : tidy_->Pids()) left |= ::kill(pid, 0) == 0;
     for (const char* name : {"errs.txt", "~tidied.htm", "~unsaved.htm"})
-      if (kw::PathExists(tidy_->ProgramFolder().File(name))) return false;
-    return true;
+      left |= kw::PathExists(tidy_->ProgramFolder().File(name));
+    return !left;
   }
 
  private slots:
@@ -188,7 +189,7 @@ class TidyRunTest : public QObject {
     QCOMPARE(Editor().CaretPos(), (TextPos{5, 2}));
 
     // A filter button per kind present, with its count, and the View menu's
-    // choice; hidden rows keep their marks, and F8 passes them by.
+    // choice; hidden rows keep their marks.
     QStringList buttons;
     for (const auto& filter : form_->KindFilters)
       if (filter.button->isVisibleTo(form_.get())) buttons << filter.button->text();
