@@ -1,27 +1,18 @@
-// A child process for the runner tests; its first argument chooses what it does:
-//   exit [N]          ends at once, writing nothing, with exit status N (default 0)
-//   flood N           N bytes of the test pattern to stdout
-//   stderr N          the same to stderr
-//   both              numbered lines to stdout and stderr in turn
-//   ignore-term       ignores SIGTERM, says "ready" and sleeps
-//   read-stdin        says "reading", then echoes stdin after its end as "eof:<bytes>"
-//   fds               its open descriptors, ascending, separated by blanks
-//   args              each further argument followed by a NUL byte
-//   env NAME          the value of every environment entry named NAME, one a line
-//   group             "leader" when it leads its process group, else "member"
-//   grandchild        starts a process that keeps stdout open and sleeps, names it, ends
+// A child process for the runner tests, for what a shell cannot show; its
+// first argument chooses what it does:
+//   flood N [FD]      N bytes of the test pattern to FD (default 1)
+//   describe ARGS...  its open descriptors, whether it leads its process
+//                     group, LC_ALL, PATH and KW_RUNNER_KEPT, one a line,
+//                     then each further argument followed by a NUL byte
 #include <dirent.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -42,22 +33,21 @@ std::string Pattern(size_t size) {
   return bytes;
 }
 
-std::string OpenDescriptors() {
+std::string Described(int argc, char** argv) {
   DIR* dir = ::opendir("/proc/self/fd");
-  if (!dir) return "?";
-  std::vector<int> fds;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (entry->d_name[0] == '.') continue;
-    const int fd = std::atoi(entry->d_name);
-    if (fd != ::dirfd(dir)) fds.push_back(fd);
+  std::set<int> fds;
+  while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
+    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != ::dirfd(dir)) fds.insert(std::atoi(entry->d_name));
   }
-  ::closedir(dir);
-  std::sort(fds.begin(), fds.end());
+  if (dir) ::closedir(dir);
   std::string text;
-  for (const int fd : fds) {
-    if (!text.empty()) text += ' ';
-    text += std::to_string(fd);
+  for (const int fd : fds) text += std::to_string(fd) + " ";
+  text += ::getpid() == ::getpgrp() ? "leader\n" : "member\n";
+  for (const char* name : {"LC_ALL", "PATH", "KW_RUNNER_KEPT"}) {
+    const char* value = std::getenv(name);
+    text.append(value ? value : "").push_back('\n');
   }
+  for (int i = 2; i < argc; ++i) text.append(argv[i], std::strlen(argv[i]) + 1);
   return text;
 }
 
@@ -66,48 +56,11 @@ std::string OpenDescriptors() {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const char* arg = argc > 2 ? argv[2] : "";
-  if (mode == "exit") {
-    return std::atoi(arg);
-  } else if (mode == "flood" || mode == "stderr") {
-    WriteAll(mode == "flood" ? 1 : 2, Pattern(std::strtoul(arg, nullptr, 10)));
-  } else if (mode == "both") {
-    for (int i = 0; i < 5; ++i) {
-      WriteAll(1, "o" + std::to_string(i) + "\n");
-      WriteAll(2, "e" + std::to_string(i) + "\n");
-    }
-  } else if (mode == "ignore-term") {
-    ::signal(SIGTERM, SIG_IGN);
-    WriteAll(1, "ready\n");
-    ::sleep(300);
-  } else if (mode == "read-stdin") {
-    WriteAll(1, "reading\n");
-    std::string input;
-    char buffer[4096];
-    ssize_t size;
-    while ((size = ::read(0, buffer, sizeof buffer)) > 0) input.append(buffer, size);
-    WriteAll(1, "eof:" + input);
-  } else if (mode == "fds") {
-    WriteAll(1, OpenDescriptors());
-  } else if (mode == "args") {
-    for (int i = 2; i < argc; ++i) WriteAll(1, std::string_view(argv[i], std::strlen(argv[i]) + 1));
-  } else if (mode == "env") {
-    const size_t length = std::strlen(arg);
-    for (char** entry = environ; *entry; ++entry) {
-      if (std::strncmp(*entry, arg, length) == 0 && (*entry)[length] == '=') {
-        WriteAll(1, std::string(*entry + length + 1) + "\n");
-      }
-    }
-  } else if (mode == "group") {
-    WriteAll(1, ::getpid() == ::getpgrp() ? "leader" : "member");
-  } else if (mode == "grandchild") {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      ::sleep(300);
-      ::_exit(0);
-    }
-    WriteAll(1, "grandchild " + std::to_string(pid) + "\n");
+  if (mode == "flood") {
+    WriteAll(argc > 3 ? std::atoi(argv[3]) : 1, Pattern(std::strtoul(arg, nullptr, 10)));
+  } else if (mode == "describe") {
+    WriteAll(1, Described(argc, argv));
   } else {
-    WriteAll(2, "fake_child: unknown mode " + mode + "\n");
     return 2;
   }
   return 0;
