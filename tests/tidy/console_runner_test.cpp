@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <thread>
 
 #include "support/temp_files.h"
 #include "common/command_line.h"
@@ -49,6 +50,21 @@ TEST(ConsoleRunner, OutputArrivesWholeInSmallChunksOrIsCollectedUpToTheLimit) {
   EXPECT_TRUE(received == Pattern(3000000)) << received.size() << " bytes";
   EXPECT_LE(largest, 1024u);
   EXPECT_EQ(flood.StdOutText, "");
+  // A handler that holds the first chunk until the child has ended (without
+  // reaping it), and then outlasts the runner's 10 ms drain, leaves the rest
+  // of the output in the pipe at the child's end: it must be taken too.
+  TRedirectedConsole slow(ChildLine({"flood", "60000"}));
+  received.clear();
+  slow.OnStdOut = [&](TRedirectedConsole&, std::string_view chunk) {
+    if (received.empty()) {
+      siginfo_t info;
+      ::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    received += chunk;
+  };
+  slow.Run();
+  EXPECT_TRUE(received == Pattern(60000)) << received.size() << " bytes";
   // Over the limit the rest must still be read for the child to end.
   const std::tuple<std::string, bool, std::string, std::string> cases[] = {
       {"1", false, Pattern(1000), ""}, {"2", false, "", Pattern(1000)}, {"2", true, Pattern(1000), ""}};
