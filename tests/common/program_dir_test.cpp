@@ -1,6 +1,7 @@
 #include "common/program_dir.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +70,13 @@ TEST(ProgramDir, OverrideIsTakenAsGivenWithoutTrailingSlashes) {
   if (access(exeDir.c_str(), W_OK) == 0) {
     EXPECT_EQ(ResolveProgramDir(), exeDir);
   }
+}
+
+TEST(ProgramDir, WithoutHomeTheAccountsHomeFolderIsTaken) {
+  const test::ScopedEnv noHome("HOME", "");
+  const passwd* account = getpwuid(getuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(HomeDir(), account->pw_dir);
 }
 
 TEST(ProgramDir, UnwritableInstallUsesThePerUserDataFolder) {
