@@ -88,38 +88,34 @@ TEST(RecentFilesIniTest, SavingWritesExactlyMaxFilesSlotsAndKeepsTheRest) {
   EXPECT_EQ(IniFile(tmp.File("lowered.ini")).ReadSectionKeys("MRU List"), (Files{"1", "2"}));
 }
 
-TEST(RecentFilesIniTest, PathsComeBackByteForByte) {
-  const TempFolder tmp;
-  const Files paths = {"/d/caf\xE9 a=b;c.htm", "/[x]/y.htm", "/d/#h\xA0.htm", "/d/\"q\".htm",
-                       " /lead", "/trail ", "/tab\t", "\"/q\""};
-  ListOf(8, paths).SaveToIni(tmp.File("round.ini"));
-  RecentFileList loaded = ListOf(8, {});
-  loaded.LoadFromIni(tmp.File("round.ini"));
-  EXPECT_EQ(loaded.Files(), paths);
-}
-
 // Two windows closing in turn: the later keeps the earlier's new entries,
-// but not one that it dropped itself as gone.
+// but not one that it dropped itself as gone. Paths come back byte for byte.
 TEST(RecentFilesIniTest, SavingMergesWithTheFileOnDisk) {
   const TempFolder tmp;
   const std::string file = tmp.Write("kwmru.ini", "[MRU List]\n1=/shared\n2=/gone\n");
+  const Files added = {"/d/caf\xE9 a=b;c.htm", "/[x]/#h\xA0.htm", " /lead", "/trail ", "/tab\t", "\"/q\""};
   RecentFileList first = ListOf(8, {}), second = ListOf(8, {}), later = ListOf(8, {});
   first.LoadFromIni(file);
   second.LoadFromIni(file);
-  first.Add("/f2");
-  first.Add("/f1");
+  for (const std::string& path : added) first.Add(path);
   second.Remove(1);
   second.Add("/s");
   first.SaveToIni(file);
   second.SaveToIni(file);
   later.LoadFromIni(file);
-  EXPECT_EQ(later.Files(), (Files{"/s", "/shared", "/f1", "/f2"}));
+  Files want = {"/s", "/shared"};
+  want.insert(want.end(), added.rbegin(), added.rend());
+  EXPECT_EQ(later.Files(), want);
 }
 
-TEST(RecentFilesNamesTest, IniFileResolution) {
+TEST(RecentFilesNamesTest, IniFileResolutionAndFilesThatExist) {
   EXPECT_EQ(ResolveRecentFilesIni("/etc/x/kwmru.ini", "/p", "kempwell"), "/etc/x/kwmru.ini");
   EXPECT_EQ(ResolveRecentFilesIni("kwmru.ini", "/p", "kempwell"), "/p/kwmru.ini");
   EXPECT_EQ(ResolveRecentFilesIni("", "/p", "k.2.bin"), "/p/k.2.ini");
+  const TempFolder tmp;
+  EXPECT_TRUE(IsExistingFile(tmp.Write("f", "")));
+  EXPECT_FALSE(IsExistingFile(tmp.Path()));
+  EXPECT_FALSE(IsExistingFile(tmp.File("gone")));
 }
 
 }  // namespace
