@@ -105,7 +105,8 @@ TEST(EditSearch, AgreesWithNaiveSearchOnRandomText) {
                             U'\xC0', U'\xE0', U'\xD7', U'\xF7', U'\xDF', U'\xFF', U'\u0178', U'\u20AC',
                             U'\U0001F600', U'.'};
   // Case pairs, word bytes and delimiters of both halves of the code page.
-  const char32_t bytes[] = {'a', 'A', 'b', 'B', ' ', '_', '1', 0, 0xE9, 0xC9, 0xD7, 0xF7, 0xAA, 0xB5, 0xB2, 0xFF};
+  const char32_t bytes[] = {'a', 'A', 'b', 'B', ' ', '_', '1', 0,
+                            0xE9, 0xC9, 0xD7, 0xF7, 0xAA, 0xB5, 0xB2, 0xFF};
   std::mt19937 rng(7331);
   TEditSearch engine;
   for (int round = 0; round < 60000; ++round) {
@@ -120,8 +121,8 @@ TEST(EditSearch, AgreesWithNaiveSearchOnRandomText) {
     engine.SetOptions(options);
     engine.SetPattern(pattern.bytes);
     ASSERT_EQ(FindAll(engine, text.bytes), NaiveFindAll(text, pattern, options, latin1 ? utf8 : nullptr))
-        << testing::PrintToString(pattern.bytes) << " in " << testing::PrintToString(text.bytes) << " options "
-        << options << (latin1 ? " ISO-8859-1" : " UTF-8");
+        << testing::PrintToString(pattern.bytes) << " in " << testing::PrintToString(text.bytes)
+        << " options " << options << (latin1 ? " ISO-8859-1" : " UTF-8");
   }
   freelocale(utf8);
 }

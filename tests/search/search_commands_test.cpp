@@ -126,7 +126,8 @@ class SearchCommandsTest : public QObject {
     QString behindTheMessage;
     dialogs_->whileInforming = [&](const QString&) {
       QCOMPARE(dialogs_->beeps, 1);
-      behindTheMessage = QStringLiteral("%1:%2").arg(Editor().SelStart().column).arg(Editor().SelEnd().column);
+      behindTheMessage = QString::number(Editor().SelStart().column) + ":" +
+                         QString::number(Editor().SelEnd().column);
     };
     Find(Typed("two", {&S::Backwards}));
     QCOMPARE(Editor().CaretPos(), (kw::TextPos{2, 9}));

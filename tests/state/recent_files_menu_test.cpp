@@ -62,7 +62,9 @@ class RecentFilesMenuTest : public QObject {
     mru_->Loaded();
     mru_->MenuPosition = position;
     const auto record = [this](const char* what) {
-      return [this, what](QAction* s, const std::string& f) { events_ << what + (" " + s->text()) + " " + f.c_str(); };
+      return [this, what](QAction* s, const std::string& f) {
+        events_ << what + (" " + s->text()) + " " + f.c_str();
+      };
     };
     mru_->OnMenuClick = record("click");
     mru_->OnFileNotExist = record("missing");
