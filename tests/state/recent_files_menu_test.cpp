@@ -133,7 +133,7 @@ class RecentFilesMenuTest : public QObject {
   }
 
   // Saved only once loaded; with no INI file named, the program's own in the
-  // program folder, loaded as loading ends.
+  // program folder, loaded only as loading ends.
   void loadedAtTheEndOfLoadingAndOnlyThenSaved() {
     mru_ = std::make_unique<TMostRecentFiles>();
     mru_->SetIniFile(tmp_->File("kwmru.ini"));
@@ -143,13 +143,15 @@ class RecentFilesMenuTest : public QObject {
     kw::test::ScopedEnv programDir("KEMPWELL_PROGRAM_DIR", tmp_->Path());
     const std::string own = tmp_->Write("recent_files_menu_test.ini", "[MRU List]\n1=/f1\n2=/f2\n3=/f3\n");
     menu_ = std::make_unique<QMenu>();
+    menu_->addAction("A");
     mru_ = std::make_unique<TMostRecentFiles>();
     mru_->BeginLoading();
+    mru_->SetIniFile("");
     mru_->SetOwnerMenuItem(menu_.get());
     mru_->SetMaxFiles(2);
-    QCOMPARE(Layout(*menu_), QString());
+    QCOMPARE(Layout(*menu_), QString("A"));
     mru_->Loaded();
-    QCOMPARE(Layout(*menu_), QString("&1  f1*|&2  f2*"));
+    QCOMPARE(Layout(*menu_), QString("&1  f1*|&2  f2*|-*|A"));  // at the top unless told otherwise
     mru_->AddFile("/new");
     mru_.reset();  // while the program folder still points into the temporary one
     QCOMPARE(kw::IniFile(own).ReadString("MRU List", "2", "?"), std::string("/f1"));
