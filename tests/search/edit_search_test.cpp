@@ -99,11 +99,11 @@ TEST(EditSearch, AgreesWithNaiveSearchOnRandomText) {
   const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
   if (!utf8) GTEST_SKIP() << "no C.UTF-8 locale";
   // é É, ĉ ĩ (C4 89, C4 A9: a pair under another lead), the ends of the
-  // letter range (À à, ß ÿ Ÿ, × ÷), € and a four-byte character; kInvalid
-  // stands for a stray continuation byte.
+  // letter ranges (À à, ß ÿ Ÿ, × ÷, Z z, Þ þ), € and a four-byte character;
+  // kInvalid stands for a stray continuation byte.
   const char32_t chars[] = {U'a', U'\xE9', U'\xC9', U'\u0109', U'\u0129', kInvalid, U'A', U' ', U'_', U'1',
                             U'\xC0', U'\xE0', U'\xD7', U'\xF7', U'\xDF', U'\xFF', U'\u0178', U'\u20AC',
-                            U'\U0001F600', U'.'};
+                            U'\U0001F600', U'.', U'Z', U'z', U'\xDE', U'\xFE'};
   // Case pairs, word bytes and delimiters of both halves of the code page.
   const char32_t bytes[] = {'a', 'A', 'b', 'B', ' ', '_', '1', 0,
                             0xE9, 0xC9, 0xD7, 0xF7, 0xAA, 0xB5, 0xB2, 0xFF};
