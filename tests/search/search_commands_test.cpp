@@ -1,11 +1,8 @@
 // Find, Find next and Find previous through the real window and search
-// dialog, with a document open and the dialog filled in by a script.
-#include <QCheckBox>
+// dialog. Which text a find selects is the find operation's test; here, what
+// the dialog and the commands hand to it and do with its answer.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include "app/main_window.h"
@@ -15,48 +12,19 @@
 #include "support/scripted_window.h"
 #include "support/temp_files.h"
 
+using kw::TSearchSettings;
 using kw::TTextSearchDialog;
-using kw::test::ScriptedDialogs;
 using kw::test::TempFolder;
+using S = TSearchSettings;
 
 namespace {
 
-// "two" is at 1:5, 2:1 and 2:9.
-constexpr char kDocument[] = "one two\r\ntwo one two\r\naaaa";
-
-// What the user changes in the dialog; what is left out stays as shown.
-struct Fill {
-  std::optional<QString> text = {};
-  std::optional<bool> backwards = {}, caseSensitive = {}, wholeWords = {}, fromCaret = {}, selectedOnly = {};
-};
-
-void FillIn(TTextSearchDialog& d, const Fill& fill) {
-  if (fill.text) {
-    d.cbSearchText->lineEdit()->selectAll();
-    if (fill.text->isEmpty()) QTest::keyClick(d.cbSearchText, Qt::Key_Backspace);
-    else
-      for (const QChar c : *fill.text)  // keyClicks types ASCII only
-        QTest::sendKeyEvent(QTest::Click, d.cbSearchText, Qt::Key_unknown, QString(c), Qt::NoModifier);
-  }
-  auto tick = [](QAbstractButton* box, std::optional<bool> on) {
-    if (on && box->isChecked() != *on) box->click();
-  };
-  tick(d.cbSearchCaseSensitive, fill.caseSensitive);
-  tick(d.cbSearchWholeWords, fill.wholeWords);
-  tick(d.cbSearchFromCursor, fill.fromCaret);
-  tick(d.cbSearchSelectedOnly, fill.selectedOnly);
-  if (fill.backwards) (*fill.backwards ? d.rbBackward : d.rbForward)->click();
-}
-
-// The history, the text, then the captions of what is ticked.
-QStringList Shown(const TTextSearchDialog& d) {
-  QStringList shown;
-  for (int i = 0; i < d.cbSearchText->count(); ++i) shown << d.cbSearchText->itemText(i);
-  shown << d.cbSearchText->currentText();
-  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{d.cbSearchCaseSensitive, d.cbSearchWholeWords,
-                                d.cbSearchFromCursor, d.cbSearchSelectedOnly, d.rbForward, d.rbBackward})
-    if (b->isChecked()) shown << b->text();
-  return shown;
+// The typed text with the boxes named ticked.
+TSearchSettings Typed(const std::string& text, std::initializer_list<bool S::*> ticked = {}) {
+  TSearchSettings settings;
+  settings.SearchText = text;
+  for (bool S::*box : ticked) settings.*box = true;
+  return settings;
 }
 
 }  // namespace
@@ -66,38 +34,53 @@ class SearchCommandsTest : public QObject {
 
   std::unique_ptr<TempFolder> programDir_, docs_;
   std::unique_ptr<kw::TForm1> form_;
-  ScriptedDialogs* dialogs_ = nullptr;
+  kw::test::ScriptedDialogs* dialogs_ = nullptr;
 
-  void Open(const std::string& bytes = kDocument) {
+  // "two" is at 1:5, 2:1 and 2:9.
+  void Open(const std::string& bytes = "one two\r\ntwo one two\r\naaaa") {
     QVERIFY(kw::test::StartScriptedWindow(form_, dialogs_, docs_->Write("page.htm", bytes)));
   }
   kw::SourceEditor& Editor() { return *form_->Editor; }
-
-  // "line:column-line:column"
+  // "line:column-line:column", or the message of a search that failed.
   QString Selection() {
+    if (!dialogs_->infos.empty()) return dialogs_->infos.back();
     const kw::TextPos s = Editor().SelStart(), e = Editor().SelEnd();
     return QStringLiteral("%1:%2-%3:%4").arg(s.line).arg(s.column).arg(e.line).arg(e.column);
   }
-  QString Caret() { return QStringLiteral("%1:%2").arg(Editor().CaretPos().line).arg(Editor().CaretPos().column); }
-
   // Only the press: by the release the modal dialog has the keyboard.
-  void PressCtrlF() { QTest::keyPress(&Editor(), Qt::Key_F, Qt::ControlModifier); }
-  void Script(ScriptedDialogs::SearchScript script) { dialogs_->searchScripts.push_back(std::move(script)); }
-  // Find, with the dialog filled in and closed with Enter, or with Esc.
-  void Find(const Fill& fill, Qt::Key close = Qt::Key_Return) {
-    Script([fill, close](TTextSearchDialog& d) {
+  void Dialog(kw::test::ScriptedDialogs::SearchScript script) {
+    dialogs_->searchScripts.push_back(std::move(script));
+    QTest::keyPress(&Editor(), Qt::Key_F, Qt::ControlModifier);
+  }
+  // Find with the dialog filled in as given and closed with Enter, or with Esc.
+  void Find(const TSearchSettings& s, Qt::Key close = Qt::Key_Return) {
+    Dialog([s, close](TTextSearchDialog& d) {
       QTest::keyRelease(&d, Qt::Key_F, Qt::ControlModifier);
-      FillIn(d, fill);
+      d.SetSearchBackwards(s.Backwards);
+      d.SetSearchCaseSensitive(s.CaseSensitive);
+      d.SetSearchFromCursor(s.FromCaret);
+      d.SetSearchInSelectionOnly(s.SelectedOnly);
+      d.SetSearchWholeWords(s.WholeWords);
+      d.cbSearchText->lineEdit()->selectAll();
+      QTest::keyClick(d.cbSearchText, Qt::Key_Backspace);
+      for (const QChar c : QString::fromStdString(s.SearchText))  // keyClicks types ASCII only
+        QTest::sendKeyEvent(QTest::Click, d.cbSearchText, Qt::Key_unknown, QString(c), Qt::NoModifier);
       QTest::keyClick(d.cbSearchText, close);
     });
-    PressCtrlF();
   }
-  void Repeat(bool backwards) { QTest::keyClick(&Editor(), Qt::Key_F3, backwards ? Qt::ControlModifier : Qt::NoModifier); }
-  QStringList NextDialogShows() {
-    QStringList shown;
-    Script([&](TTextSearchDialog& d) { shown = Shown(d); });
-    PressCtrlF();
+  // Modal over the window, the text focused, the settings as it shows them.
+  TSearchSettings NextDialogShows() {
+    TSearchSettings shown;
+    Dialog([&](TTextSearchDialog& d) {
+      QVERIFY(d.isModal() && d.parentWidget() == form_.get());
+      QTRY_COMPARE(QApplication::focusWidget(), d.cbSearchText);
+      shown = {d.SearchBackwards(), d.SearchCaseSensitive(), d.SearchFromCursor(), d.SearchInSelectionOnly(),
+               d.SearchWholeWords(), d.SearchText(), d.SearchTextHistory()};
+    });
     return shown;
+  }
+  void Repeat(bool backwards) {
+    QTest::keyClick(&Editor(), Qt::Key_F3, backwards ? Qt::ControlModifier : Qt::NoModifier);
   }
 
  private slots:
@@ -108,153 +91,77 @@ class SearchCommandsTest : public QObject {
   }
   void cleanup() { form_.reset(); }
 
-  // Modal over the window, the text focused, the boxes in tab order.
-  void dialogAsItFirstOpens() {
+  // OK keeps the settings for the next dialog, and with no text searches
+  // nothing; Esc changes nothing.
+  void theDialogKeepsTheSettings() {
     Open();
-    QPointer<TTextSearchDialog> shown;
-    Script([&](TTextSearchDialog& d) {
-      shown = &d;
-      QVERIFY(d.isModal() && d.isVisible());
-      QCOMPARE(d.parentWidget(), form_.get());
-      QVERIFY(d.cbSearchText->isEditable() && d.btnOK->isDefault());
-      QCOMPARE(Shown(d), (QStringList{"", "&Forward"}));
-      QTRY_COMPARE(QApplication::focusWidget(), d.cbSearchText);
-      for (QWidget* next : {static_cast<QWidget*>(d.cbSearchCaseSensitive), static_cast<QWidget*>(d.cbSearchWholeWords),
-                            static_cast<QWidget*>(d.cbSearchFromCursor), static_cast<QWidget*>(d.cbSearchSelectedOnly),
-                            static_cast<QWidget*>(d.rbForward)}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), next);
-      }
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-      QVERIFY(!d.isVisible());
-    });
-    PressCtrlF();
-    QCOMPARE(dialogs_->searchDialogs, 1);
-    QVERIFY(shown.isNull());
+    Editor().Select({2, 1}, {2, 4});
+    QVERIFY(NextDialogShows() == TSearchSettings{});
+    const TSearchSettings ticked =
+        Typed("", {&S::Backwards, &S::CaseSensitive, &S::FromCaret, &S::SelectedOnly, &S::WholeWords});
+    Find(ticked);
+    Find(Typed("one"), Qt::Key_Escape);
+    QVERIFY(NextDialogShows() == ticked);
+    QCOMPARE(Selection(), QString("2:1-2:4"));
+    QCOMPARE(dialogs_->beeps, 0);
+    Find(Typed("one"));
+    QCOMPARE(Selection(), QString("1:1-1:4"));
+    // Typed as it is, never completed to an entry, and in its place in the history.
+    Find(Typed("On"));
+    Find(Typed("ON"));
+    TSearchSettings on = Typed("ON");
+    on.SearchHistory = "ON\r\none";
+    QVERIFY(NextDialogShows() == on);
   }
 
-  // Backwards, the first search covers the whole text wherever the caret is;
-  // Ctrl+F3 goes on from the match and stops at the start, without wrapping.
-  void searchBackwardsThenRepeatToTheStart() {
+  // The first search starts at the top unless told to start at the caret;
+  // F3 and Ctrl+F3 go on from the match and stop at the end without wrapping:
+  // the sound, the message over the untouched selection, then the collapse
+  // toward the search direction.
+  void findThenRepeatToTheEnd() {
     Open();
-    Editor().SetCaretPos({1, 1});
-    Find({.text = "two", .backwards = true});
+    Find(Typed("two"));
+    Find(Typed("two", {&S::FromCaret}));
+    QCOMPARE(Selection(), QString("2:1-2:4"));
+    QString behindTheMessage;
+    dialogs_->whileInforming = [&](const QString&) {
+      QCOMPARE(dialogs_->beeps, 1);
+      behindTheMessage = QString::number(Editor().SelStart().column) + ":" +
+                         QString::number(Editor().SelEnd().column);
+    };
+    Find(Typed("two", {&S::Backwards}));
+    QCOMPARE(Editor().CaretPos(), (kw::TextPos{2, 9}));
     for (const QString match : {"2:9-2:12", "2:1-2:4", "1:5-1:8"}) {
       QCOMPARE(Selection(), match);
-      QCOMPARE(Caret(), match.section('-', 0, 0));
       Repeat(true);
     }
-    QCOMPARE(dialogs_->infos, std::vector<QString>{"Not found."});
-    QVERIFY(!Editor().SelAvail());
-    QCOMPARE(Caret(), QString("1:5"));
+    QCOMPARE(Selection(), QString("Not found."));
+    QCOMPARE(behindTheMessage, QString("5:8"));
+    QVERIFY(!Editor().SelAvail() && Editor().CaretPos() == (kw::TextPos{1, 5}));
+    dialogs_->whileInforming = nullptr;
+    Editor().Select({2, 10}, {2, 12});
+    Repeat(false);
+    QVERIFY(!Editor().SelAvail() && Editor().CaretPos() == (kw::TextPos{2, 12}));
   }
 
-  // OK puts the from-caret flag back to the box: unticked starts at the top.
-  void whereEachSearchStarts() {
-    Open();
-    Find({.text = "two"});
-    Find({.fromCaret = true});
-    QCOMPARE(Selection(), QString("2:1-2:4"));
-    Find({.fromCaret = false});
-    QCOMPARE(Selection(), QString("1:5-1:8"));
-  }
-
-  // The editor's lines are read in place, whatever their breaks.
-  void findsAcrossEachKindOfBreak() {
-    for (const std::string br : {"\n", "\r\n", "\r"}) {
-      qInfo() << QByteArray::fromStdString(br);
-      Open("abc" + br + "x" + br + "yabc" + br);
-      Find({.text = "abc"});
-      Repeat(false);
-      QCOMPARE(Selection(), QString("3:2-3:5"));
-      Editor().SetCaretPos({3, 2});
-      Repeat(true);
-      QCOMPARE(Selection(), QString("1:1-1:4"));
-    }
-  }
-
-  // The sound, the message over the untouched selection o[ne t]wo, and only
-  // then the collapse toward the search direction.
-  void notFoundCollapsesTheSelection() {
-    Open();
-    Editor().Select({1, 2}, {1, 6});
-    QString behindTheMessage;
-    int beepsBeforeTheMessage = -1;
-    dialogs_->whileInforming = [&](const QString&) {
-      behindTheMessage = Selection();
-      beepsBeforeTheMessage = dialogs_->beeps;
+  // Both options reach the search (either alone would pick another match),
+  // and the text is searched in the document's encoding across its breaks:
+  // a character that ISO-8859-1 lacks is not there.
+  void theSearchTakesTheOptionsAndTheEncoding() {
+    const std::string utf8 = "Caf\xC3\xA9 costs\n5 \xE2\x82\xAC", latin1 = "Caf\xE9 \xA9\rcosts ? \x80";
+    const struct { std::string document; TSearchSettings find; QString selection; } rows[] = {
+        {"twofold Two two", Typed("two", {&S::CaseSensitive, &S::WholeWords}), "1:13-1:16"},
+        {utf8, Typed("\xE2\x82\xAC"), "2:3-2:6"},
+        {utf8, Typed("\xC3\x89"), "1:4-1:6"},
+        {latin1, Typed("\xC3\x89 \xC2\xA9"), "1:4-1:7"},
+        {latin1, Typed("\xE2\x82\xAC"), "Not found."},
     };
-    Repeat(false);  // before any search: nothing to find
-    QCOMPARE(dialogs_->infos, std::vector<QString>{"Not found."});
-    QCOMPARE(beepsBeforeTheMessage, 1);
-    QCOMPARE(dialogs_->beeps, 1);
-    QCOMPARE(behindTheMessage, QString("1:2-1:6"));
-    QCOMPARE(Caret(), QString("1:6"));
-    QVERIFY(!Editor().SelAvail());
-  }
-
-  // The settings are kept and nothing is searched.
-  void okWithEmptyTextStoresButDoesNotSearch() {
-    Open();
-    Find({.text = "one"});
-    Editor().Select({2, 1}, {2, 4});
-    Find({.text = "", .backwards = true, .caseSensitive = true});
-    QCOMPARE(Selection(), QString("2:1-2:4"));
-    QVERIFY(dialogs_->infos.empty() && dialogs_->beeps == 0);
-    QCOMPARE(NextDialogShows(), (QStringList{"one", "", "C&ase sensitivity", "&Backward"}));
-  }
-
-  void cancelChangesNothing() {
-    Open();
-    Find({.text = "two", .caseSensitive = true});
-    Repeat(false);
-    const kw::TSearchSettings before = form_->SearchSettings;
-    Find({.text = "one", .backwards = true, .caseSensitive = false, .wholeWords = true, .fromCaret = true,
-          .selectedOnly = true},
-         Qt::Key_Escape);
-    QVERIFY(form_->SearchSettings == before);
-    QCOMPARE(Selection(), QString("2:1-2:4"));
-    Repeat(false);
-    QCOMPARE(Selection(), QString("2:9-2:12"));
-  }
-
-  void caseAndWholeWordsReachTheSearch() {
-    Open("twofold Two two");
-    Find({.text = "two", .caseSensitive = true, .wholeWords = true});
-    QCOMPARE(Selection(), QString("1:13-1:16"));
-    Find({.caseSensitive = false});
-    QCOMPARE(Selection(), QString("1:9-1:12"));
-    Find({.wholeWords = false});
-    QCOMPARE(Selection(), QString("1:1-1:4"));
-  }
-
-  // The typed text is searched in the document's encoding: a character that
-  // ISO-8859-1 lacks is not there, and never searched for as anything else.
-  void searchesInTheDocumentsEncoding() {
-    const std::string utf8 = "Caf\xC3\xA9 costs 5 \xE2\x82\xAC", latin1 = "Caf\xE9 \xA9 costs ? \x80";
-    const struct { std::string document; QString text, selection; } rows[] = {
-        {utf8, "\u20AC", "1:15-1:18"}, {utf8, "\u00C9", "1:4-1:6"}, {latin1, "\u00C9 \u00A9", "1:4-1:7"},
-        {latin1, "\u20AC", "Not found."}};
     for (const auto& r : rows) {
-      qInfo() << r.text << QByteArray::fromStdString(r.document);
+      qInfo() << r.selection;
       Open(r.document);
-      Find({.text = r.text});
-      QCOMPARE(dialogs_->infos.empty() ? Selection() : dialogs_->infos.front(), r.selection);
+      Find(r.find);
+      QCOMPARE(Selection(), r.selection);
     }
-  }
-
-  // The settings and the history go from one dialog to the next; "Abc"
-  // replaces "abc", and the eleventh text pushes the oldest out.
-  void settingsAndHistoryGoToTheNextDialog() {
-    Open();
-    Find({.text = "abc", .backwards = true, .wholeWords = true, .fromCaret = true, .selectedOnly = true});
-    QCOMPARE(NextDialogShows(), (QStringList{"abc", "abc", "&Whole words only", "Search from &caret",
-                                             "&Selected text only", "&Backward"}));
-    Find({.text = "Abc", .backwards = false, .wholeWords = false, .fromCaret = false, .selectedOnly = false});
-    QCOMPARE(NextDialogShows(), (QStringList{"Abc", "Abc", "&Forward"}));
-    QStringList expected;
-    for (int i = 2; i <= 11; ++i) Find({.text = expected.emplaceFront(QString("t%1").arg(i))});
-    QCOMPARE(NextDialogShows(), expected << "t11" << "&Forward");
   }
 };
 

@@ -25,6 +25,9 @@ TEST(SearchSettings, TypedTextComesFirst) {
     EXPECT_EQ(PutFirstInSearchHistory(entries, r.typed), !r.typed.empty()) << r.typed;
     EXPECT_EQ(entries, r.after) << r.typed;
   }
+  // The eleventh text is not kept.
+  EXPECT_EQ(JoinSearchHistory({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11"}),
+            "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The window-position component on a plain window, against the offscreen
-// platform's one 800 x 800 screen and a store in a temporary folder.
+// platform's one 800 x 800 screen and a store in a temporary folder. Which
+// states and bounds count is the position rules' test.
 #include <QFile>
 #include <QTest>
 #include <QWidget>
@@ -26,7 +27,9 @@ struct OwnerWindow : QWidget {
     move(347, 108);
     resize(625, 458);
   }
-  ~OwnerWindow() override { if (OnDestroy) OnDestroy(this); }
+  ~OwnerWindow() override {
+    if (OnDestroy) OnDestroy(this);
+  }
   TFormPosSave::TNotifyEvent OnDestroy;
 };
 
@@ -43,23 +46,14 @@ class FormPosSaveTest : public QObject {
   std::unique_ptr<OwnerWindow> window_;
   TFormPosSave* pos_ = nullptr;
 
-  std::string Store() const { return config_->File("pos.ini"); }
-  // "Left,Top,Width,Height,WindowState" into the store's file; an empty field is a missing key.
-  void Put(const QString& values, const std::string& file = "pos.ini") {
-    const char* keys[] = {"Left", "Top", "Width", "Height", "WindowState"};
-    std::string text = "[Form1]\n";
-    const QStringList fields = values.split(',');
-    for (qsizetype i = 0; i < fields.size(); ++i)
-      if (!fields[i].isEmpty()) text += keys[i] + ("=" + fields[i].toStdString()) + "\n";
-    config_->Write(file, text);
-  }
-
-  // A window with its component, not yet loaded.
-  void Make() {
+  // A window with its component, loaded from the store of that name.
+  void Load(const std::string& name = "pos.ini", TFormPosSave::TNotifyEvent ownerHandler = {}) {
     window_ = std::make_unique<OwnerWindow>();
+    window_->OnDestroy = std::move(ownerHandler);
     pos_ = new TFormPosSave(window_.get(), window_->OnDestroy);
     pos_->UseIniFile = true;
-    pos_->NameKey = "pos.ini";
+    pos_->NameKey = name;
+    pos_->Loaded();
   }
 
  private slots:
@@ -72,78 +66,63 @@ class FormPosSaveTest : public QObject {
     xdg_.reset();  // before the next test sets its own
   }
 
-  void restoring_data() {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QRect>("bounds");
-    // The designed bounds reach past the screen's right edge whatever the state;
-    // which states and bounds count is the position rules' test.
-    const QSize designed(625, 458);
-    QTest::newRow("first run: designed bounds") << "" << 0 << QRect({175, 108}, designed);
-    QTest::newRow("minimized") << "10,20,700,500,1" << 1 << QRect({175, 108}, designed);
-    QTest::newRow("beyond the screen's edges and size") << "-200,-50,900,500" << 0 << QRect(0, 0, 800, 500);
-    // Width and height of -1 are held up by the window's minimum size.
-    QTest::newRow("only left and top") << "30,40" << 0 << QRect(30, 40, 100, 80);
-  }
+  // The designed bounds reach past the screen's right edge whatever the state.
   void restoring() {
-    QFETCH(QString, stored);
-    QFETCH(int, state);
-    QFETCH(QRect, bounds);
-    if (!stored.isEmpty()) Put(stored);
-    Make();
-    pos_->Loaded();
-    QCOMPARE(window_->isMinimized(), state == 1);
-    QCOMPARE(window_->isMaximized(), state == 2);
-    QCOMPARE(Bounds(*window_), bounds);
+    const QRect designed({175, 108}, QSize(625, 458));
+    const struct { const char* stored; bool minimized; QRect bounds; } rows[] = {
+        {nullptr, false, designed},
+        {"Left=10\nTop=20\nWidth=700\nHeight=500\nWindowState=1", true, designed},
+        {"Left=-200\nTop=-50\nWidth=900\nHeight=500", false, QRect(0, 0, 800, 500)},
+        // Width and height of -1 are held up by the window's minimum size.
+        {"Left=30\nTop=40", false, QRect(30, 40, 100, 80)},
+    };
+    for (const auto& r : rows) {
+      qInfo() << r.stored;
+      if (r.stored) config_->Write("pos.ini", std::string("[Form1]\n") + r.stored + "\n");
+      Load();
+      QCOMPARE(window_->isMinimized(), r.minimized);
+      QCOMPARE(Bounds(*window_), r.bounds);
+      pos_->UseIniFile = false;  // the next row's store stays as written
+    }
   }
 
-  void roundTripsWrittenBeforeTheOwnersDestroyHandler_data() {
-    QTest::addColumn<int>("state");
-    QTest::addColumn<QRect>("bounds");
-    QTest::newRow("normal") << 0 << QRect(40, 50, 500, 300);
-    QTest::newRow("maximized") << 2 << QRect(175, 108, 625, 458);
-  }
-  void roundTripsWrittenBeforeTheOwnersDestroyHandler() {
-    QFETCH(int, state);
-    QFETCH(QRect, bounds);
-    Make();
-    QObject* sender = nullptr;
-    std::vector<std::string> keysOnDisk;
-    window_->OnDestroy = [&](QObject* s) { sender = s, keysOnDisk = IniFile(Store()).ReadSectionKeys("Form1"); };
-    pos_->Loaded();
-    window_->move(bounds.topLeft());
-    window_->resize(bounds.size());
-    if (state == 2) window_->setWindowState(Qt::WindowMaximized);
-    QVERIFY(!QFile::exists(QString::fromStdString(Store())));
-    OwnerWindow* owner = window_.get();
-    window_.reset();
-    QCOMPARE(sender, owner);
-    QCOMPARE(keysOnDisk, (std::vector<std::string>{"Left", "Top", "Width", "Height", "WindowState"}));
-    Make();
-    pos_->Loaded();
-    QCOMPARE(window_->isMaximized(), state == 2);
-    QCOMPARE(Bounds(*window_), bounds);
+  // Written before the owner's own destroy handler runs, and read back.
+  void roundTrips() {
+    for (const QRect bounds : {QRect(40, 50, 500, 300), QRect(175, 108, 625, 458)}) {
+      const bool maximized = bounds.x() == 175;
+      QObject* sender = nullptr;
+      std::vector<std::string> keysOnDisk;
+      Load("pos.ini", [&](QObject* s) {
+        sender = s;
+        keysOnDisk = IniFile(config_->File("pos.ini")).ReadSectionKeys("Form1");
+      });
+      window_->move(bounds.topLeft());
+      window_->resize(bounds.size());
+      if (maximized) window_->setWindowState(Qt::WindowMaximized);
+      OwnerWindow* owner = window_.get();
+      window_.reset();
+      QCOMPARE(sender, owner);
+      QCOMPARE(keysOnDisk, (std::vector<std::string>{"Left", "Top", "Width", "Height", "WindowState"}));
+      Load();
+      QCOMPARE(window_->isMaximized(), maximized);
+      QCOMPARE(Bounds(*window_), bounds);
+      window_.reset();
+      std::remove(config_->File("pos.ini").c_str());
+    }
   }
 
-  void aNameWithoutIniReadsItAndWritesWithIni() {
-    Put("10,20,700,500", "pos");
-    Make();
-    pos_->NameKey = "pos";
-    pos_->Loaded();
-    QCOMPARE(Bounds(*window_), QRect(10, 20, 700, 500));
+  // Read as named, written with .ini; the default name is the executable's,
+  // in a configuration folder made when missing.
+  void storeNames() {
+    config_->Write("pos", "[Form1]\nLeft=10\n");
+    Load("pos");
+    QCOMPARE(Bounds(*window_).x(), 10);
     window_->move(70, 80);
-    pos_->OwnerDestroyed(window_.get());
-    QCOMPARE(pos_->NameKey, std::string("pos.ini"));
+    window_.reset();
     QCOMPARE(IniFile(config_->File("pos.ini")).ReadInteger("Form1", "Left", 0), 70);
     QCOMPARE(IniFile(config_->File("pos")).ReadInteger("Form1", "Left", 0), 10);
-  }
-
-  void theDefaultNameIsTheExecutablesInTheConfigFolder() {
-    Make();
-    pos_->NameKey.clear();
-    pos_->Loaded();
+    Load("");
     QCOMPARE(pos_->NameKey, std::string("form_pos_save_test.ini"));
-    // The configuration folder is made when it is missing.
     const std::string nested = config_->File("a/b");
     ScopedEnv xdg("XDG_CONFIG_HOME", nested);
     window_.reset();
@@ -151,12 +130,9 @@ class FormPosSaveTest : public QObject {
   }
 
   void aFailedWriteStopsBeforeTheOwnersHandler() {
-    Make();
-    const std::string path = config_->Write("file", "") + "/pos.ini";
-    pos_->NameKey = path;
     bool ownerHandlerRan = false;
-    window_->OnDestroy = [&](QObject*) { ownerHandlerRan = true; };
-    pos_->Loaded();
+    const std::string path = config_->Write("file", "") + "/pos.ini";
+    Load(path, [&](QObject*) { ownerHandlerRan = true; });
     QCOMPARE(kw::test::ThrownText<kw::EKempwellError>([&] { window_->OnDestroy(window_.get()); }),
              "Unable to write to " + path);
     QVERIFY(!ownerHandlerRan);

@@ -56,7 +56,6 @@ TEST(RecentFilesIniTest, LoadingStopsAtTheFirstGapAndAtMaxFiles) {
   // A null text: no file.
   struct Case { const char* name; uint32_t maxFiles; const char* text; Files want; } cases[] = {
       {"key 3 empty", 8, "[MRU List]\n1=/a\n2=/b\n3=\n4=/d\n", {"/a", "/b"}},
-      {"key 3 missing", 8, "[MRU List]\n1=/a\n2=/b\n4=/d\n", {"/a", "/b"}},
       {"more keys than MaxFiles", 2, "[MRU List]\n1=/a\n2=/b\n3=/c\n", {"/a", "/b"}},
       {"any letter case, keys in any order", 4, "[mru list]\n2=/b\n1=/a\n", {"/a", "/b"}},
       {"no file", 4, nullptr, {}},
@@ -75,51 +74,42 @@ TEST(RecentFilesIniTest, LoadingStopsAtTheFirstGapAndAtMaxFiles) {
 
 TEST(RecentFilesIniTest, SavingWritesExactlyMaxFilesSlotsAndKeepsTheRest) {
   const TempFolder tmp;
-  const std::string file = tmp.Write("kwmru.ini", "[Other]\nx=1\n[MRU List]\n1=/o1\n3=/o3\n9=/beyond\n");
+  const std::string file = tmp.Write("kwmru.ini", "[MRU List]\n1=/o1\n3=/o3\n9=/beyond\n");
   ListOf(4, {"/new"}).SaveToIni(file);
   const IniFile ini(file);
-  const std::pair<const char*, const char*> want[] = {{"1", "/new"}, {"2", "/o1"}, {"3", ""}, {"4", ""}, {"9", "/beyond"}};
+  const std::pair<const char*, const char*> want[] = {
+      {"1", "/new"}, {"2", "/o1"}, {"3", ""}, {"4", ""}, {"5", "?"}, {"9", "/beyond"}};
   for (const auto& [key, value] : want) EXPECT_EQ(ini.ReadString("MRU List", key, "?"), value) << key;
-  EXPECT_EQ(ini.ReadString("Other", "x", ""), "1");
-
-  RecentFileList lowered = ListOf(8, {"/1", "/2", "/3"});
-  lowered.SetMaxFiles(2);
-  lowered.SaveToIni(tmp.File("lowered.ini"));
-  EXPECT_EQ(IniFile(tmp.File("lowered.ini")).ReadSectionKeys("MRU List"), (Files{"1", "2"}));
-}
-
-TEST(RecentFilesIniTest, PathsComeBackByteForByte) {
-  const TempFolder tmp;
-  const Files paths = {"/d/caf\xE9 a=b;c.htm", "/[x]/y.htm", "/d/#h\xA0.htm", "/d/\"q\".htm",
-                       " /lead", "/trail ", "/tab\t", "\"/q\""};
-  ListOf(8, paths).SaveToIni(tmp.File("round.ini"));
-  RecentFileList loaded = ListOf(8, {});
-  loaded.LoadFromIni(tmp.File("round.ini"));
-  EXPECT_EQ(loaded.Files(), paths);
 }
 
 // Two windows closing in turn: the later keeps the earlier's new entries,
-// but not one that it dropped itself as gone.
+// but not one that it dropped itself as gone. Paths come back byte for byte.
 TEST(RecentFilesIniTest, SavingMergesWithTheFileOnDisk) {
   const TempFolder tmp;
   const std::string file = tmp.Write("kwmru.ini", "[MRU List]\n1=/shared\n2=/gone\n");
+  const Files added = {"/d/caf\xE9 a=b;c.htm", "/[x]/#h\xA0.htm", " /lead", "/trail ", "/tab\t", "\"/q\""};
   RecentFileList first = ListOf(8, {}), second = ListOf(8, {}), later = ListOf(8, {});
   first.LoadFromIni(file);
   second.LoadFromIni(file);
-  first.Add("/f2");
-  first.Add("/f1");
+  for (const std::string& path : added) first.Add(path);
   second.Remove(1);
   second.Add("/s");
   first.SaveToIni(file);
   second.SaveToIni(file);
   later.LoadFromIni(file);
-  EXPECT_EQ(later.Files(), (Files{"/s", "/shared", "/f1", "/f2"}));
+  Files want = {"/s", "/shared"};
+  want.insert(want.end(), added.rbegin(), added.rend());
+  EXPECT_EQ(later.Files(), want);
 }
 
-TEST(RecentFilesNamesTest, IniFileResolution) {
+TEST(RecentFilesNamesTest, IniFileResolutionAndFilesThatExist) {
   EXPECT_EQ(ResolveRecentFilesIni("/etc/x/kwmru.ini", "/p", "kempwell"), "/etc/x/kwmru.ini");
   EXPECT_EQ(ResolveRecentFilesIni("kwmru.ini", "/p", "kempwell"), "/p/kwmru.ini");
   EXPECT_EQ(ResolveRecentFilesIni("", "/p", "k.2.bin"), "/p/k.2.ini");
+  const TempFolder tmp;
+  EXPECT_TRUE(IsExistingFile(tmp.Write("f", "")));
+  EXPECT_FALSE(IsExistingFile(tmp.Path()));
+  EXPECT_FALSE(IsExistingFile(tmp.File("gone")));
 }
 
 }  // namespace
