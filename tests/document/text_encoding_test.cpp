@@ -23,9 +23,9 @@ TEST(DocumentEncoding, FollowsTheRuleAndItsTies) {
     TextEncoding expected;
   } cases[] = {
       {"byte order mark", "\xEF\xBB\xBF<p>x", U},
-      {"meta charset", "<META CHARSET = 'UTF-8'><p>x", U},
+      {"meta charset", "<META CHARSET =\t'UTF-8'><p>x", U},
       {"http-equiv", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf8\">", U},
-      {"meta wins over bad bytes", "<meta charset=\"utf-8\"><p>caf\xE9", U},
+      {"meta wins over bad bytes", "<meta charset=utf-8><p>caf\xE9", U},
       {"valid bytes win over another meta", "<meta charset=\"iso-8859-1\"><p>caf\xC3\xA9", U},
       {"another charset", "<meta charset=\"utf-16\"><meta content=\"charset=utf-8x\">", L},
       {"charset outside meta", "<p>charset=utf-8", L},
