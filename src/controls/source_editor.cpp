@@ -432,7 +432,9 @@ bool SourceEditor::HandleSmartKey(const QKeyEvent* e) {
     const std::optional<int> target = SmartBackspaceColumn(lineAt, line, before);
     const int column = DisplayColumn(before, before.size());
     if (target && *target < column - 1) {
-      const size_t keep = IndexAtColumn(before, *target);
+      size_t keep = IndexAtColumn(before, *target);
+      // A tab that reaches past the target goes too; blanks make up the rest.
+      if (keep > 0 && DisplayColumn(before, keep) > *target) --keep;
       const std::string pad(static_cast<size_t>(*target - DisplayColumn(before, keep)), ' ');
       Send(SCI_SETSEL, static_cast<unsigned long>(lineStart + static_cast<long>(keep)), caret);
       SendScintilla(SCI_REPLACESEL, 0UL, pad.c_str());

@@ -165,6 +165,11 @@ class SourceEditorTest : public QObject {
     QCOMPARE(editor.Text(), std::string_view("<ul>\n    <li>   <b>\nx\n"));
     editor.undo();
     QCOMPARE(editor.Text(), std::string_view("<ul>\n    <li>   <b>\nx   "));
+    // Back from a tab to an indentation inside it.
+    editor.LoadFromFile(folder_.Write("b.htm", "    x\n\t"));
+    editor.SetCaretPos({2, 2});
+    QTest::keyClick(&editor, Qt::Key_Backspace);
+    QCOMPARE(editor.Text(), std::string_view("    x\n    "));
   }
 
   void caretAndTopLineAreClamped() {
