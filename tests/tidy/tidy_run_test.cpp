@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -164,6 +165,19 @@ class TidyRunTest : public QObject {
     QCOMPARE(Editor().CaretPos(), (TextPos{41, 1}));
     QCOMPARE(Editor().ActiveLineColor(), QColor(255, 255, 0));
     QVERIFY(Editor().hasFocus());
+    // Dragging the Line column after the Message column changes only the
+    // display, and a click below the rows chooses the focused row.
+    QWidget* header = form_->DiagList->header()->viewport();
+    QTest::mousePress(header, Qt::LeftButton, {}, QPoint(30, 5));
+    QTest::mouseMove(header, QPoint(400, 5));
+    QTest::mouseRelease(header, Qt::LeftButton, {}, QPoint(400, 5));
+    QCOMPARE(form_->DiagList->header()->visualIndex(kw::TDiagListModel::LineColumn), 1);
+    Editor().SetCaretPos({1, 1});
+    form_->Panel2->setFixedHeight(200);
+    QWidget* rows = form_->DiagList->viewport();
+    QTRY_VERIFY(rows->height() > form_->DiagList->visualRect(form_->DiagModel->index(3, 1)).bottom() + 10);
+    QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(20, rows->height() - 5));
+    QCOMPARE(Editor().CaretPos(), (TextPos{41, 1}));
     ClickRow(0);  // a Line that is no number goes to the top, like line 0
     QCOMPARE(Editor().CaretPos(), (TextPos{1, 1}));
     QTest::keyClick(&Editor(), Qt::Key_F8);
