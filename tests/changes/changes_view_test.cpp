@@ -50,7 +50,10 @@ class ChangesViewTest : public QObject {
   }
 
   void theViewShowsWhatTheRunChangedAndJumpsFromChangeToChange() {
-    const std::string page = "<title>t</title>\n<p>one\n<center>two</center>\n<p>three\n";
+    // The last change in the middle of the page, between unchanged lines.
+    std::string lines;
+    for (int i = 0; i < 60; ++i) lines += "<p>x</p>\n";
+    const std::string page = "<title>t</title>\n" + lines + "<p>one\n<center>two</center>\n" + lines + "</body>\n</html>\n";
     QVERIFY(kw::test::StartScriptedWindow(form_, dialogs_, docs_->Write("page.htm", page)));
     QVERIFY(!form_->actShowChanges->isEnabled());
     QTest::keyClick(form_->Editor, Qt::Key_R, Qt::ControlModifier);
@@ -65,21 +68,25 @@ class ChangesViewTest : public QObject {
     QCOMPARE(view->BeforeText->Text(), page);
     QCOMPARE(view->AfterText->Text(), cleaned);
     // The tidy head in front of the title; the body's lines after it.
-    QCOMPARE(view->CountLabel->text(), QString("2 changes"));
+    QCOMPARE(view->CountLabel->text(), QString("3 changes"));
     QCOMPARE(view->Messages->rowCount(), 2);
 
     // F7, Alt+Down, Shift+F7 and Alt+Up: next and previous round the list,
     // both texts at the change.
     const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> presses[] = {
-        {Qt::Key_F7, {}, 0}, {Qt::Key_F7, {}, 1}, {Qt::Key_Down, Qt::AltModifier, 0},
-        {Qt::Key_F7, Qt::ShiftModifier, 1}, {Qt::Key_Up, Qt::AltModifier, 0}};
+        {Qt::Key_F7, {}, 0}, {Qt::Key_F7, {}, 1}, {Qt::Key_Down, Qt::AltModifier, 2},
+        {Qt::Key_Down, Qt::AltModifier, 0}, {Qt::Key_F7, Qt::ShiftModifier, 2}, {Qt::Key_Up, Qt::AltModifier, 1},
+        {Qt::Key_Up, Qt::AltModifier, 0}};
     for (const auto& [key, modifiers, change] : presses) {
       QTest::keyClick(view->windowHandle(), key, modifiers);
       QCOMPARE(view->CurrentChange(), change);
       QCOMPARE(Caret(view->BeforeText), kw::ChangeLine(view->Diff(), DiffSide::Before, change) + 1);
       QCOMPARE(Caret(view->AfterText), kw::ChangeLine(view->Diff(), DiffSide::After, change) + 1);
     }
-    QCOMPARE(view->CountLabel->text(), QString("Change 1 of 2"));
+    QCOMPARE(view->CountLabel->text(), QString("Change 1 of 3"));
+    // It is shown with a few lines above it.
+    QTest::keyClick(view->windowHandle(), Qt::Key_F7, Qt::ShiftModifier);
+    QCOMPARE(view->BeforeText->TopLine(), kw::ChangeLine(view->Diff(), DiffSide::Before, 2) + 1 - 3);
 
     // A message shows its line of the text before.
     const QRect row = view->MessageList->visualRect(view->Messages->index(1, 1));
