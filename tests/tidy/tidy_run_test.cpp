@@ -178,6 +178,9 @@ class TidyRunTest : public QObject {
     QTRY_VERIFY(rows->height() > form_->DiagList->visualRect(form_->DiagModel->index(3, 1)).bottom() + 10);
     QTest::mouseClick(rows, Qt::LeftButton, {}, QPoint(20, rows->height() - 5));
     QCOMPARE(Editor().CaretPos(), (TextPos{41, 1}));
+    const QPoint third = form_->DiagList->visualRect(form_->DiagModel->index(2, 1)).center();
+    QTest::mouseClick(rows, Qt::RightButton, {}, third);
+    QCOMPARE(Editor().CaretPos(), (TextPos{41, 1}));  // a right click chooses nothing
     ClickRow(0);  // a Line that is no number goes to the top, like line 0
     QCOMPARE(Editor().CaretPos(), (TextPos{1, 1}));
     QTest::keyClick(&Editor(), Qt::Key_F8);
