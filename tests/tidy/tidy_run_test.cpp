@@ -201,7 +201,9 @@ class TidyRunTest : public QObject {
     Editor().SetCaretPos({1, 1});
     QTest::keyClick(&Editor(), Qt::Key_Return);
     QCOMPARE(form_->Label1->text(), QString("4 Warnings - the text has changed since"));
+    QVERIFY(form_->DiagModel->index(0, 1).data(kw::TDiagListModel::StaleRole).toBool());
     QCOMPARE(Editor().MessageMarksOn(5), 1 << int(kw::SourceEditor::MarkKind::Warning));
+    QCOMPARE(Editor().OnMarkToolTip(Editor(), 5), QString("Warning: three"));
     ClickRow(2);
     QCOMPARE(Editor().CaretPos(), (TextPos{5, 2}));
 
