@@ -18,7 +18,8 @@ void TForm1::ConnectRunChanges() {
             if (!(type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE)) ||
                 !runChanges_ || TidyRunning())
               return;
-            runChanges_->KeepCleanedText(Editor->Text());
+            // Only once: reaching the whole text moves the editor's gap to its end.
+            if (!runChanges_->Kept()) runChanges_->KeepCleanedText(Editor->Text());
             if (changesView_ && !changesView_->EditedSince()) changesView_->SetEditedSince(true);
           });
 }

@@ -45,6 +45,7 @@ class TidyChanges {
   // is about to change it: KeepCleanedText takes that copy, once.
   std::string_view After(std::string_view editorText) const { return kept_ ? std::string_view(after_) : editorText; }
   void KeepCleanedText(std::string_view editorText);
+  bool Kept() const { return kept_; }
   // True when the editor no longer holds the cleaned text.
   bool EditedSince(std::string_view editorText) const { return kept_ && editorText != after_; }
 
