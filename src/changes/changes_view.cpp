@@ -159,7 +159,6 @@ TChangesView::TChangesView(QWidget* parent) : QDialog(parent), highlighter_(std:
   connect(NextButton, &QPushButton::clicked, this, [this] { GoToChange(1); });
   connect(PreviousButton, &QPushButton::clicked, this, [this] { GoToChange(-1); });
   connect(IgnoreBlanks, &QCheckBox::toggled, this, [this] { Compare(); });
-  connect(MessageList, &QAbstractItemView::clicked, this, [this] { ShowMessageLine(); });
   connect(MessageList, &TDiagListView::RowChosen, this, [this] { ShowMessageLine(); });
   for (DiffSide side : {DiffSide::Before, DiffSide::After}) {
     SourceEditor* pane = Pane(side);
