@@ -161,7 +161,7 @@ void TForm1::MarkMessages() {
   for (size_t i = 0; i < rows.size(); ++i) {
     const int line = LineNumber(rows[i].Line);
     if (line < 1) continue;
-    switch (KindOf(rows[i].Message)) {
+    switch (DiagModel->KindAt(i)) {
       case DiagKind::Error: markHandles_[i] = Editor->AddMessageMark(line, SourceEditor::MarkKind::Error); break;
       case DiagKind::Warning:
       case DiagKind::Config: markHandles_[i] = Editor->AddMessageMark(line, SourceEditor::MarkKind::Warning); break;

@@ -41,6 +41,8 @@ class TDiagListModel : public QAbstractTableModel {
   void SetStale(bool stale);
   bool Stale() const { return stale_; }
   const DiagRows& Rows() const { return rows_; }
+  // The kind of the row at that place in Rows().
+  DiagKind KindAt(size_t source) const { return kinds_[source]; }
 
   // Rows of these kinds are shown; rows of kind Other always are.
   void SetKindShown(DiagKind kind, bool shown);
