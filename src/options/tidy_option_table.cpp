@@ -5,6 +5,7 @@
 #include <map>
 
 #include "common/error.h"
+#include "common/latin1.h"
 #include "tidy/tidy_job.h"
 #include "tidy/tidy_query.h"
 
@@ -13,12 +14,6 @@ namespace kw {
 namespace {
 
 constexpr std::chrono::seconds kListingTimeout{5};
-
-std::string Lower(std::string_view s) {
-  std::string lower(s);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -116,7 +111,7 @@ Table ReadTable(std::string_view text) {
 // The column whose title begins with (or, with anywhere, holds) word; npos when none.
 size_t ColumnTitled(const Table& table, std::string_view word, bool anywhere) {
   for (size_t k = 0; k < table.titles.size(); ++k) {
-    const size_t at = Lower(table.titles[k]).find(word);
+    const size_t at = LowerLatin1(table.titles[k]).find(word);
     if (at == 0 || (anywhere && at != std::string::npos)) return k;
   }
   return std::string::npos;
@@ -169,14 +164,17 @@ std::vector<TidyChoice> ClosedChoices(std::string_view allowed) {
 }
 
 void Classify(TidyOption& option) {
-  const std::string type = Lower(option.Type);
+  const std::string type = LowerLatin1(option.Type);
   option.Numeric = type.find("integer") != std::string::npos;
   const bool closed = type.find("bool") != std::string::npos || type.find("enum") != std::string::npos ||
                       type.find("encoding") != std::string::npos;
   if (closed || type.empty()) option.Choices = ClosedChoices(option.Allowed);
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  return quoted.append(text).append(1, '"');
+}
 
 }  // namespace
 
@@ -210,7 +208,7 @@ std::string RefusalOf(const TidyOption& option, std::string_view value) {
                                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
   } else if (!option.Choices.empty()) {
     takes = std::any_of(option.Choices.begin(), option.Choices.end(),
-                        [&](const TidyChoice& choice) { return Lower(choice.Value) == Lower(value); });
+                        [&](const TidyChoice& choice) { return LowerLatin1(choice.Value) == LowerLatin1(value); });
   }
   if (takes) return {};
   return "tidy does not take " + Quoted(value) + " for " + option.Name + ". It takes " +

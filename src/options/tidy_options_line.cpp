@@ -1,16 +1,11 @@
 #include "options/tidy_options_line.h"
 
-#include <strings.h>
-
 #include "common/command_line.h"
+#include "common/latin1.h"
 
 namespace kw {
 
 namespace {
-
-bool SameName(std::string_view a, const std::string& b) {
-  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -30,7 +25,7 @@ std::vector<TidyOptionsLine::Pair> TidyOptionsLine::PairsOf(const TidyOption& op
     if (arg.substr(0, 2) != "--") continue;
     const std::string_view name = arg.substr(2);
     for (const TidyOption& candidate : known_) {
-      if (!SameName(name, candidate.Name) || !RefusalOf(candidate, args[i + 1].Text).empty()) continue;
+      if (!EqualIgnoringCaseLatin1(name, candidate.Name) || !RefusalOf(candidate, args[i + 1].Text).empty()) continue;
       if (&candidate == &option) pairs.push_back({args[i].Begin, args[i + 1].Begin, args[i + 1].End, args[i + 1].Text});
       ++i;
       break;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/latin1.h"
 #include "tidy/diag_kind.h"
 #include "tidy/diag_rows.h"
 #include "tidy/error_report.h"
@@ -22,13 +23,6 @@ std::string_view KindWord(DiagKind kind) {
   return {};
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
-  return true;
-}
-
 }  // namespace
 
 std::string ListLines(const std::vector<TTreeData>& rows, const std::string& status) {
@@ -45,7 +39,7 @@ std::string GnuLines(const std::string& file, const std::vector<TTreeData>& rows
     if (message == kNoWarningsFound) continue;
     const std::string_view kind = KindWord(KindOf(message));
     const size_t colon = message.find(':');
-    if (!kind.empty() && SameIgnoringCase(message.substr(0, colon), kind)) {
+    if (!kind.empty() && EqualIgnoringCaseLatin1(message.substr(0, colon), kind)) {
       message.remove_prefix(colon + 1);
       while (!message.empty() && message.front() == ' ') message.remove_prefix(1);
     }
