@@ -1,7 +1,6 @@
 // The main window's tidy run: the Run tidy command, the runners' window
 // callbacks, and the jump from the diagnostics list to a line.
 #include <QApplication>
-#include <QColor>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLayout>
@@ -21,8 +20,6 @@
 namespace kw {
 
 namespace {
-
-const QColor kYellow(255, 255, 0);
 
 // The busy pointer for as long as it lives, on every path out.
 class BusyPointer {
@@ -192,9 +189,7 @@ void TForm1::DiagListClick() {
   // goes: the top of the document.
   const int mark = index < markHandles_.size() ? markHandles_[index] : 0;
   const int line = mark != 0 ? Editor->MessageMarkLine(mark) : std::max(0, LineNumber(row.Line));
-  Editor->SetTopLine(line - 5);
-  Editor->SetCaretToCharacter(line, std::max(row.Column, 1));
-  Editor->SetActiveLineColor(kYellow);
+  Editor->ShowMessageAt(line, row.Column);
   Editor->setFocus();
 }
 

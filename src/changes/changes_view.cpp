@@ -287,9 +287,7 @@ void TChangesView::ShowMessageLine() {
   const TTreeData& row = Messages->Rows().Rows()[static_cast<size_t>(focused.row())];
   // Lines below 1 go where line 0 goes: the top of the text.
   const int line = std::max(0, LineNumber(row.Line));
-  BeforeText->SetTopLine(line - 5);
-  BeforeText->SetCaretToCharacter(line, std::max(row.Column, 1));
-  BeforeText->SetActiveLineColor(kYellow);
+  BeforeText->ShowMessageAt(line, row.Column);
   lastUsed_ = DiffSide::Before;
   atStart_ = false;
 }

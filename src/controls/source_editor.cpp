@@ -370,6 +370,12 @@ void SourceEditor::SetActiveLineColor(const QColor& color) {
   setCaretLineVisible(color.isValid());
 }
 
+void SourceEditor::ShowMessageAt(int line, int column) {
+  SetTopLine(line - 5);
+  SetCaretToCharacter(line, std::max(column, 1));
+  SetActiveLineColor(QColor(255, 255, 0));
+}
+
 bool SourceEditor::WordWrap() const { return wrapMode() != WrapNone; }
 
 void SourceEditor::SetWordWrap(bool on) {

@@ -85,6 +85,9 @@ class SourceEditor : public QsciScintilla {
   // The background of the caret's line; invalid (none painted) until first set.
   QColor ActiveLineColor() const { return activeLineColor_; }
   void SetActiveLineColor(const QColor& color);
+  // A message's place: its line near the top with a few lines above, the
+  // caret before character `column` (from 1; 1 when none), the line yellow.
+  void ShowMessageAt(int line, int column);
 
   bool WordWrap() const;
   void SetWordWrap(bool on);
