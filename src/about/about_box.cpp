@@ -168,9 +168,7 @@ void TAboutBox::URLClick() {
 
 void TAboutBox::EMAILClick() {
   const QUrl address(QStringLiteral("mailto:") + EMAIL->text());
-  dialogs_.OpenInDesktop(address, this, [this, address] {
-    dialogs_.ShowError(this, QStringLiteral("No application could open \"%1\".").arg(address.toString()));
-  });
+  dialogs_.OpenOrSayWhyNot(this, address, address.toString());
 }
 
 TAboutInfoDialog::TAboutInfoDialog(UserDialogs& dialogs, QObject* owner) : QObject(owner), dialogs_(dialogs) {}

@@ -19,10 +19,7 @@ void TForm1::Avaaselaimessa1Click() {
   std::string target = CurrentFileName;
   if (Editor->Modified()) target = browserCopies_.Write(FolderPart(BrowserCopyPath()), Editor->Text(), Editor->Breaks());
   // A URL, not a command line: the path reaches the viewer as one argument, byte for byte.
-  dialogs_->OpenInDesktop(LocalFileUrl(target), this, [this, target] {
-    dialogs_->ShowError(this, QStringLiteral("No application could open \"%1\".")
-                                  .arg(QFile::decodeName(QByteArray::fromStdString(target))));
-  });
+  dialogs_->OpenOrSayWhyNot(this, LocalFileUrl(target), QFile::decodeName(QByteArray::fromStdString(target)));
 }
 
 }  // namespace kw

@@ -55,6 +55,9 @@ class UserDialogs {
   // the desktop's opener has given up, when no application could open it;
   // not after context is gone.
   virtual void OpenInDesktop(const QUrl& url, QObject* context, std::function<void()> onFailure) = 0;
+  // OpenInDesktop, with an error over parent when nothing could open
+  // `shown` (the target as the user knows it).
+  void OpenOrSayWhyNot(QWidget* parent, const QUrl& url, const QString& shown);
 };
 
 }  // namespace kw
